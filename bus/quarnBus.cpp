@@ -1,0 +1,232 @@
+#include "bus/quarnBus.h"
+
+#include "bus/deviceMsgs.h"
+#include "bus/measurementMsgs.h"
+#include "bus/quarnBusMsgReceiver.h"
+#include "bus/rtcGetDateTimeMsg.h"
+#include "bus/rtcSetDateTimeMsg.h"
+#include "bus/settingMsgs.h"
+#include "bus/systemDataMsgs.h"
+#include "services/board.h"
+
+#include <QDebug>
+#include <QSerialPort>
+
+#include <array>
+
+namespace {
+
+QuarnBus* s_instance = nullptr;
+
+using Factory = QuarnBusMsg (*)(const QByteArray&);
+
+template <typename T>
+QuarnBusMsg build(const QByteArray& frame)
+{
+    return T(frame);
+}
+
+enum class Route : quint8 { Unhandled, Forward, Silent, Gate };
+
+struct Entry
+{
+    Route route = Route::Unhandled;
+    Factory factory = nullptr;
+};
+
+using Table = std::array<Entry, 256>;
+
+template <typename T>
+void forward(Table& t, std::initializer_list<int> codes)
+{
+    for (int code : codes)
+        t[code] = {Route::Forward, &build<T>};
+}
+
+Table makeDispatchTable()
+{
+    Table t{};
+    forward<GetSelectIdMsg>(t, {1});
+    forward<GetAdminOptionsMsgResp>(t, {2, 3});
+    forward<GetPingMsg>(t, {17});
+    forward<GetSmbMsg>(t, {19});
+    forward<SetBBMFlashMsgResp>(t, {20});
+    forward<SetLEDFlashMsgResp>(t, {21});
+    forward<RtcSetDateTimeMsg>(t, {22});
+    forward<RtcGetDateTimeMsg>(t, {23});
+    forward<SetEepromMsgResp>(t, {32});
+    forward<GetOperatingModeMsgResp>(t, {33, 35});
+    forward<GetPowerLevelMsgResp>(t, {37, 39});
+    forward<GetTxPowerModeMsgResp>(t, {41, 43});
+    forward<GetFreqModeMsgResp>(t, {45, 47});
+    forward<GetFreqValueMsgResp>(t, {49, 51});
+    forward<GetFreqRangeMsgResp>(t, {53, 55});
+    forward<GetVolumeMsgResp>(t, {61, 63});
+    forward<GetAudioOutputMsgResp>(t, {69, 71});
+    forward<GetDspGainLevelMsgResp>(t, {73, 75});
+    forward<GetTripLevelMsgResp>(t, {81, 83});
+    forward<GetHeadlightMsgResp>(t, {89, 91});
+    forward<GetStandbyTimeMsgResp>(t, {93, 95});
+    forward<GetAutoOffMsgResp>(t, {99});
+    forward<GetCountryMsgResp>(t, {101, 103});
+    forward<GetSysInformationMsgResp>(t, {109});
+    forward<FftCorrelatedDataRespMsg>(t, {113});
+    forward<LoadUserSettingsMsgResp>(t, {117});
+    forward<GetSystemDataMsgResp>(t, {121, 123});
+    forward<GetBrightnessMsgResp>(t, {125, 127});
+    forward<GetToneStyleMsgResp>(t, {129, 131});
+    forward<GetUflagsMsgResp>(t, {141, 143});
+    forward<QuarnGetAmbientResponseMsg>(t, {145});
+    forward<QuarnGetResultResponseMsg>(t, {149});
+    forward<GetZoneMsgResp>(t, {157});
+    forward<GetZoneListMsgResp>(t, {161});
+    for (int code : {eSetTargetHapticMsgAck, eSetKeyPressEventMsgAck, eSaveUserSettingsMsgAck,
+                     eSetKeypadExitMsgAck})
+        t[code].route = Route::Silent;
+    t[eBusSendGateMsg].route = Route::Gate;
+    return t;
+}
+
+const Table& dispatchTable()
+{
+    static const Table table = makeDispatchTable();
+    return table;
+}
+
+constexpr qint32 kFastBaud = 921600;
+constexpr qint32 kSlowBaud = 115200;
+
+} // namespace
+
+QuarnBus* QuarnBus::Get()
+{
+    if (!s_instance)
+        s_instance = new QuarnBus(Board::Get().SerialDevice().toLocal8Bit().constData(), nullptr);
+    return s_instance;
+}
+
+QuarnBus* QuarnBus::Install(QIODevice* device)
+{
+    Q_ASSERT(!s_instance);
+    s_instance = new QuarnBus(device, nullptr);
+    return s_instance;
+}
+
+QuarnBus::QuarnBus(const char* deviceName, QObject* parent)
+    : QObject(parent), m_deviceName(QString::fromLocal8Bit(deviceName))
+{
+    qRegisterMetaType<QuarnBusMsg>();
+    auto* port = new QSerialPort(m_deviceName);
+    m_port.reset(port);
+    m_serialPort = port;
+    if (openSerialPort(kFastBaud)) {
+        listen();
+        qDebug() << "listening for data at 921600 on" << m_deviceName;
+    } else {
+        qDebug() << "device failed to open:" << port->errorString();
+    }
+    createReceiver();
+}
+
+QuarnBus::QuarnBus(QIODevice* device, QObject* parent) : QObject(parent), m_port(device)
+{
+    qRegisterMetaType<QuarnBusMsg>();
+    device->setParent(nullptr);
+    connect(device, &QIODevice::readyRead, this, &QuarnBus::onReadyRead);
+    createReceiver();
+}
+
+QuarnBus::~QuarnBus()
+{
+    if (m_port)
+        m_port->close();
+}
+
+bool QuarnBus::openSerialPort(qint32 baudRate)
+{
+    // QSerialPort refuses the unbuffered open mode; its read buffer is drained on every
+    // readyRead, which keeps the line's behaviour.
+    m_serialPort->setBaudRate(baudRate);
+    m_serialPort->setFlowControl(QSerialPort::NoFlowControl);
+    m_serialPort->setParity(QSerialPort::NoParity);
+    m_serialPort->setDataBits(QSerialPort::Data8);
+    m_serialPort->setStopBits(QSerialPort::OneStop);
+    return m_serialPort->open(QIODevice::ReadWrite);
+}
+
+void QuarnBus::listen()
+{
+    connect(m_serialPort, &QIODevice::readyRead, this, &QuarnBus::onReadyRead);
+    m_serialPort->setTextModeEnabled(false);
+    if (!(m_serialPort->pinoutSignals() & QSerialPort::DataSetReadySignal))
+        qDebug() << "warning: device is not turned on";
+    m_serialPort->clearError();
+}
+
+void QuarnBus::createReceiver()
+{
+    m_receiver = new QuarnBusMsgReceiver(this, GetMyBusId());
+    connect(m_receiver, &QuarnBusMsgReceiver::newMsgReady, this, &QuarnBus::onNewRawMsg);
+}
+
+bool QuarnBus::sendMsg(const QuarnBusMsg& msg)
+{
+    // A line that failed to open swallows writes silently.
+    if (m_sendGateClosed || !m_port->isOpen())
+        return false;
+    const QByteArray frame = msg.serialize();
+    return m_port->write(frame) == frame.size();
+}
+
+void QuarnBus::onReadyRead()
+{
+    // Reuses one buffer: at one byte per notification an allocation per read would
+    // dominate the cost of the receive path.
+    constexpr int kReadBlock = 4096;
+    for (;;) {
+        m_readBuffer.resize(kReadBlock);
+        const qint64 n = m_port->read(m_readBuffer.data(), kReadBlock);
+        if (n <= 0)
+            break;
+        m_readBuffer.resize(int(n));
+        m_receiver->giveNewData(m_readBuffer);
+        if (n < kReadBlock)
+            break;
+    }
+}
+
+void QuarnBus::onNewRawMsg(QByteArray msgRawData)
+{
+    const quint8 code = msgRawData.size() > 4 ? quint8(msgRawData.at(4)) : 0;
+    const Entry& entry = dispatchTable()[code];
+    switch (entry.route) {
+    case Route::Forward:
+        emit newMsg(entry.factory(msgRawData));
+        break;
+    case Route::Silent:
+        break;
+    case Route::Gate:
+        m_sendGateClosed = msgRawData.size() > 5 && msgRawData.at(5) != 0;
+        break;
+    case Route::Unhandled:
+        qDebug() << "QuarnBus: unhandled msg: " << QString::number(code, 16);
+        break;
+    }
+}
+
+void QuarnBus::onBusShutDownRequested()
+{
+    m_sendGateClosed = true;
+}
+
+void QuarnBus::onBusSlowDownRequested()
+{
+    if (!m_serialPort)
+        return;
+    disconnect(m_serialPort, &QIODevice::readyRead, this, &QuarnBus::onReadyRead);
+    m_serialPort->close();
+    if (!openSerialPort(kSlowBaud))
+        return;
+    listen();
+    qDebug() << "listening for data at 115200 on" << m_deviceName;
+}

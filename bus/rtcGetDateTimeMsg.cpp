@@ -1,0 +1,8 @@
+#include "bus/rtcGetDateTimeMsg.h"
+
+#include "services/rtcMsgUtil.h"
+
+QDateTime RtcGetDateTimeMsg::GetDateTime() const
+{
+    return RtcMsgUtilParseDateTimeFromRtcMsgBody(body);
+}

@@ -1,0 +1,265 @@
+#pragma once
+
+// The head's operating settings: one-byte changes, queries and their answers.
+
+#include "bus/msgShapes.h"
+
+// Body: operating mode: 6 auto scan, 7 TX1, 8 RX2, 9 RX3 scan, 0xFF normal search, or a mapped setting value.
+class SetOperatingModeMsg : public ByteSettingMsg<eSetOperatingModeMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+class SetPowerLevelMsg : public ByteSettingMsg<eSetPowerLevelMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+class SetTxPowerModeMsg : public ByteSettingMsg<eSetTxPowerModeMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+class SetFreqModeMsg : public ByteSettingMsg<eSetFreqModeMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+// Body: volume with bit 7 set while muted.
+class SetVolumeMsg : public ByteSettingMsg<eSetVolumeMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+class SetAudioOutputMsg : public ByteSettingMsg<eSetAudioOutputMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+class SetDspGainLevelMsg : public ByteSettingMsg<eSetDspGainLevelMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+class SetTripLevelMsg : public ByteSettingMsg<eSetTripLevelMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+class SetTargetHapticMsg : public ByteSettingMsg<eSetTargetHapticMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+class SetHeadlightMsg : public ByteSettingMsg<eSetHeadlightMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+class SetStandbyTimeMsg : public ByteSettingMsg<eSetStandbyTimeMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+class SetAutoOffMsg : public ByteSettingMsg<eSetAutoOffMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+// Body: region or model code.
+class SetCountryMsg : public ByteSettingMsg<eSetCountryMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+class SetBrightnessMsg : public ByteSettingMsg<eSetBrightnessMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+class SetToneStyleMsg : public ByteSettingMsg<eSetToneStyleMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+// Body: frequency value, unsigned 32-bit, low byte first.
+class SetFreqValueMsg : public QuarnBusMsg
+{
+public:
+    SetFreqValueMsg() : QuarnBusMsg(eSetFreqValueMsg, BusId::Mst) {}
+    explicit SetFreqValueMsg(quint32 value) : SetFreqValueMsg() { appendLe32(body, value); }
+};
+
+// Body: 1 if the start-up parameters are to be loaded, else 0; then 0xFF.
+class SetUflagsMsg : public QuarnBusMsg
+{
+public:
+    SetUflagsMsg() : QuarnBusMsg(eSetUflagsMsg, BusId::Mst) {}
+    explicit SetUflagsMsg(bool startupParameters) : SetUflagsMsg()
+    {
+        body.append(char(startupParameters ? 1 : 0));
+        body.append(char(0xFF));
+    }
+};
+
+// A key of the on-screen keypad: the key code rides in param (0 = released), no body.
+class SetKeyPressEventMsg : public QuarnBusMsg
+{
+public:
+    explicit SetKeyPressEventMsg(quint8 keyCode = 0)
+        : QuarnBusMsg(eSetKeyPressEventMsg, BusId::Mst, char(keyCode))
+    {
+    }
+};
+
+class SetKeypadExitMsg : public ByteSettingMsg<eSetKeypadExitMsg>
+{
+public:
+    using ByteSettingMsg::ByteSettingMsg;
+};
+
+// Zone record query: param = region or model index.
+class GetZoneMsg : public MstQueryMsg<eGetZoneMsg>
+{
+public:
+    using MstQueryMsg::MstQueryMsg;
+};
+
+class GetZoneListMsg : public MstQueryMsg<eGetZoneListMsg>
+{
+public:
+    using MstQueryMsg::MstQueryMsg;
+};
+
+class GetFreqValueMsg : public MstQueryMsg<eGetFreqValueMsg>
+{
+public:
+    using MstQueryMsg::MstQueryMsg;
+};
+
+class GetCountryMsg : public MstQueryMsg<eGetCountryMsg>
+{
+public:
+    using MstQueryMsg::MstQueryMsg;
+};
+
+class GetSysInformationMsg : public MstQueryMsg<eGetSysInformationMsg>
+{
+public:
+    using MstQueryMsg::MstQueryMsg;
+};
+
+class GetUflagsMsg : public MstQueryMsg<eGetUflagsMsg>
+{
+public:
+    using MstQueryMsg::MstQueryMsg;
+};
+
+// Byte 0: operating mode.
+class GetOperatingModeMsgResp : public HeadAnswerMsg<eGetOperatingModeMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};
+
+// Byte 0: power level.
+class GetPowerLevelMsgResp : public HeadAnswerMsg<eGetPowerLevelMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};
+
+class GetTxPowerModeMsgResp : public HeadAnswerMsg<eGetTxPowerModeMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};
+
+class GetFreqModeMsgResp : public HeadAnswerMsg<eGetFreqModeMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};
+
+class GetVolumeMsgResp : public HeadAnswerMsg<eGetVolumeMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};
+
+class GetAudioOutputMsgResp : public HeadAnswerMsg<eGetAudioOutputMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};
+
+class GetDspGainLevelMsgResp : public HeadAnswerMsg<eGetDspGainLevelMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};
+
+class GetTripLevelMsgResp : public HeadAnswerMsg<eGetTripLevelMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};
+
+class GetHeadlightMsgResp : public HeadAnswerMsg<eGetHeadlightMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};
+
+class GetStandbyTimeMsgResp : public HeadAnswerMsg<eGetStandbyTimeMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};
+
+class GetAutoOffMsgResp : public HeadAnswerMsg<eGetAutoOffMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};
+
+// Byte 0: region code.
+class GetCountryMsgResp : public HeadAnswerMsg<eGetCountryMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};
+
+class GetBrightnessMsgResp : public HeadAnswerMsg<eGetBrightnessMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};
+
+class GetToneStyleMsgResp : public HeadAnswerMsg<eGetToneStyleMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};
+
+// Byte 0 bit 0: start-up flag.
+class GetUflagsMsgResp : public HeadAnswerMsg<eGetUflagsMsgResp>
+{
+public:
+    using HeadAnswerMsg::HeadAnswerMsg;
+};

@@ -1,0 +1,119 @@
+#include "services/board.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <libudev.h>
+#include <unistd.h>
+
+namespace {
+constexpr const char* kSerialDevice = "/dev/ttyO1";
+constexpr const char* kSettingsRoot = "/media/mmcblk0p4/Settings";
+constexpr const char* kFlashTestFolder = "/media/mmcblk0p4/home/settings/";
+constexpr const char* kCardRoot = "/media/mmcblk1p1/";
+constexpr const char* kMountTable = "/proc/mounts";
+constexpr const char* kVersionRecord = "/media/mmcblk0p1/version.txt";
+constexpr const char* kBacklightBrightness = "/sys/class/backlight/tps65217-bl/brightness";
+constexpr const char* kBacklightPower = "/sys/class/backlight/tps65217-bl/bl_power";
+constexpr const char* kCardPresenceMarker = "/dev/mmcblk1";
+constexpr const char* kCardIdPath = "platform-omap_hsmmc.1";
+constexpr const char* kDateFormat = "yyyy.MM.dd-hh:mm:ss";
+} // namespace
+
+Board& Board::Get()
+{
+    static Board board;
+    return board;
+}
+
+Board::Board() : m_serialDevice(QString::fromLatin1(kSerialDevice)) {}
+
+void Board::UseSandbox(const QString& root, const QString& serialDevice)
+{
+    Board& board = Get();
+    board.m_root = QDir::cleanPath(QDir(root).absolutePath());
+    board.m_serialDevice = serialDevice;
+    board.m_clockOffsetMs = 0;
+}
+
+QString Board::devicePath(const char* path) const
+{
+    return m_root + QString::fromLatin1(path);
+}
+
+QString Board::SettingsRoot() const { return devicePath(kSettingsRoot); }
+QString Board::FlashTestFolder() const { return devicePath(kFlashTestFolder); }
+QString Board::CardRoot() const { return devicePath(kCardRoot); }
+QString Board::MountTable() const { return devicePath(kMountTable); }
+QString Board::VersionRecord() const { return devicePath(kVersionRecord); }
+QString Board::BacklightBrightnessFile() const { return devicePath(kBacklightBrightness); }
+QString Board::BacklightPowerFile() const { return devicePath(kBacklightPower); }
+QString Board::CardPresenceMarker() const { return devicePath(kCardPresenceMarker); }
+
+QDateTime Board::Now() const
+{
+    return QDateTime::currentDateTime().addMSecs(m_clockOffsetMs);
+}
+
+void Board::SetSystemTime(const QDateTime& dateTime)
+{
+    if (IsSandbox()) {
+        m_clockOffsetMs = QDateTime::currentDateTime().msecsTo(dateTime);
+        return;
+    }
+    QProcess::startDetached(QStringLiteral("date"), {dateTime.toString(QLatin1String(kDateFormat))});
+}
+
+void Board::SyncFileSystems() const
+{
+    if (!IsSandbox())
+        ::sync();
+}
+
+void Board::RunSyncCommand() const
+{
+    if (IsSandbox())
+        return;
+    QProcess::execute(QStringLiteral("sync"), {});
+}
+
+bool Board::WriteValue(const QString& path, int value) const
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return false;
+    return file.write(QByteArray::number(value) + '\n') > 0;
+}
+
+bool Board::ProbeCardInserted() const
+{
+    if (IsSandbox())
+        return QFileInfo::exists(CardPresenceMarker());
+
+    udev* context = udev_new();
+    if (!context)
+        return false;
+    bool inserted = false;
+    udev_enumerate* enumerate = udev_enumerate_new(context);
+    udev_enumerate_add_match_subsystem(enumerate, "block");
+    udev_enumerate_scan_devices(enumerate);
+    udev_list_entry* entry = nullptr;
+    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate))
+    {
+        udev_device* device = udev_device_new_from_syspath(context, udev_list_entry_get_name(entry));
+        if (!device)
+            continue;
+        const char* idPath = udev_device_get_property_value(device, "ID_PATH");
+        if (idPath && qstrcmp(idPath, kCardIdPath) == 0)
+            inserted = true;
+        udev_device_unref(device);
+        if (inserted)
+            break;
+    }
+    udev_enumerate_unref(enumerate);
+    udev_unref(context);
+    return inserted;
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// The one door to the operating system: every device path and system action of the
+// instrument. On the board every path is the real one; the desktop build and the tests
+// put the same tree under a sandbox folder, move a clock offset instead of the host
+// clock and see the SD card through marker files.
+class Board
+{
+public:
+    static Board& Get();
+
+    // Puts every device path under root (same relative paths) and the serial line at
+    // serialDevice. Call before anything opens a path.
+    static void UseSandbox(const QString& root, const QString& serialDevice);
+
+    bool IsSandbox() const { return !m_root.isEmpty(); }
+    QString Root() const { return m_root; }
+
+    QString SerialDevice() const { return m_serialDevice; }
+    QString SettingsRoot() const;      // store of the live settings and the internal profile
+    QString FlashTestFolder() const;   // scratch folder of the storage test
+    QString CardRoot() const;          // mount point of the micro SD card, with trailing '/'
+    QString MountTable() const;
+    QString VersionRecord() const;
+    QString BacklightBrightnessFile() const;
+    QString BacklightPowerFile() const;
+    // Sandbox only: the file whose presence means "a card sits in the slot".
+    QString CardPresenceMarker() const;
+
+    // Current local time of the instrument; everything that shows or stamps time reads it.
+    QDateTime Now() const;
+    // Sets the instrument's clock. On the board this starts "date" detached; in a sandbox
+    // it moves the program's clock offset and never touches the host clock.
+    void SetSystemTime(const QDateTime& dateTime);
+    qint64 ClockOffsetMs() const { return m_clockOffsetMs; }
+
+    // Flushes file systems to storage (the POSIX sync on the board; nothing in a sandbox).
+    void SyncFileSystems() const;
+    // Runs the "sync" command and waits for it.
+    void RunSyncCommand() const;
+
+    // Writes one value to a sysfs-style file; the result is ignored by callers.
+    bool WriteValue(const QString& path, int value) const;
+
+    // Card probe: whether a block device sits on the card controller.
+    bool ProbeCardInserted() const;
+
+private:
+    Board();
+    QString devicePath(const char* path) const;
+
+    QString m_root;
+    QString m_serialDevice;
+    qint64 m_clockOffsetMs = 0;
+};

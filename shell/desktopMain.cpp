@@ -1,0 +1,32 @@
+#include "services/board.h"
+#include "shell/startup.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+
+// The desktop build: the same program with every board path under a sandbox folder and
+// the serial line on a given device (normally the simulated head's pseudo-terminal).
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Instrument program on a desktop"));
+    parser.addHelpOption();
+    const QCommandLineOption serial(QStringLiteral("serial"),
+                                    QStringLiteral("Serial device of the head's bus."),
+                                    QStringLiteral("PATH"));
+    const QCommandLineOption root(QStringLiteral("root"),
+                                  QStringLiteral("Folder that stands for the board's file system."),
+                                  QStringLiteral("DIR"));
+    parser.addOption(serial);
+    parser.addOption(root);
+    parser.process(app);
+    if (!parser.isSet(serial) || !parser.isSet(root))
+        parser.showHelp(2);
+
+    QDir().mkpath(parser.value(root));
+    Board::UseSandbox(parser.value(root), parser.value(serial));
+    return RunInstrument(app);
+}

@@ -1,0 +1,16 @@
+#include "shell/startup.h"
+
+#include "bus/quarnBus.h"
+#include "shell/boardScreen.h"
+
+#include <QApplication>
+
+int RunInstrument(QApplication& app)
+{
+    QCoreApplication::setOrganizationName(QStringLiteral("VEK"));
+    QCoreApplication::setOrganizationDomain(QStringLiteral("vek.example.com"));
+    QCoreApplication::setApplicationName(QStringLiteral("QUARN_2_4"));
+    QuarnBus::Get();
+    BoardScreen::HideCursor(app);
+    return app.exec();
+}

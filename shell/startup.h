@@ -1,0 +1,7 @@
+#pragma once
+
+class QApplication;
+
+// Starts the instrument on an application object whose board layer is set up, and runs
+// the event loop. Shared by the device program and the desktop build.
+int RunInstrument(QApplication& app);

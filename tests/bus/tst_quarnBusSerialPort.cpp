@@ -1,0 +1,98 @@
+#include "bus/quarnBus.h"
+#include "bus/settingMsgs.h"
+#include "tests/support/quarnTest.h"
+
+#include <QSignalSpy>
+
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+// The bus on a real serial device: a pseudo-terminal stands in for the board's line.
+class TestQuarnBusSerialPort : public QObject
+{
+    Q_OBJECT
+private:
+    int m_master = -1;
+    QString m_slaveName;
+
+    QByteArray readMaster(int expected)
+    {
+        QByteArray out;
+        for (int tries = 0; tries < 200 && out.size() < expected; ++tries) {
+            char buffer[512];
+            const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+            if (n > 0)
+                out.append(buffer, int(n));
+            else
+                QTest::qWait(5);
+        }
+        return out;
+    }
+
+private slots:
+    void init()
+    {
+        int slave = -1;
+        char name[128] = {};
+        QVERIFY(::openpty(&m_master, &slave, name, nullptr, nullptr) == 0);
+        termios raw{};
+        ::tcgetattr(slave, &raw);
+        ::cfmakeraw(&raw);
+        ::tcsetattr(slave, TCSANOW, &raw);
+        ::close(slave);
+        ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+        m_slaveName = QString::fromLocal8Bit(name);
+    }
+
+    void cleanup() { ::close(m_master); }
+
+    void openedLine_receivesAndSends()
+    {
+        QuarnTest::LogCapture log;
+        QuarnBus bus(m_slaveName.toLocal8Bit().constData(), nullptr);
+        QVERIFY(log.contains(QStringLiteral("listening for data at 921600 on \"%1\"").arg(m_slaveName)));
+        // A pseudo-terminal has no modem lines, so the head reads as switched off.
+        QVERIFY(log.contains(QStringLiteral("warning: device is not turned on")));
+
+        QSignalSpy spy(&bus, &QuarnBus::newMsg);
+        const QByteArray frame =
+            QuarnBusMsg(eGetPowerLevelMsgRespToSet, BusId::Tsc, 0, "\x09").serializeFrom(BusId::Mst);
+        QCOMPARE(::write(m_master, frame.constData(), size_t(frame.size())), ssize_t(frame.size()));
+        QVERIFY(spy.wait(5000));
+        QCOMPARE(spy.at(0).at(0).value<QuarnBusMsg>().bodyByte(0), quint8(9));
+
+        QVERIFY(bus.sendMsg(SetVolumeMsg(5)));
+        QCOMPARE(readMaster(11), SetVolumeMsg(5).serialize());
+    }
+
+    void slowDownTwice_reopensAt115200_andKeepsListening()
+    {
+        QuarnBus bus(m_slaveName.toLocal8Bit().constData(), nullptr);
+        QuarnTest::LogCapture log;
+        bus.onBusSlowDownRequested();
+        bus.onBusSlowDownRequested();
+        const QString line = QStringLiteral("listening for data at 115200 on \"%1\"").arg(m_slaveName);
+        QCOMPARE(log.lines().count(line), 2);
+
+        QSignalSpy spy(&bus, &QuarnBus::newMsg);
+        const QByteArray frame =
+            QuarnBusMsg(eGetUflagsMsgResp, BusId::Tsc, 0, "\x01").serializeFrom(BusId::Mst);
+        QCOMPARE(::write(m_master, frame.constData(), size_t(frame.size())), ssize_t(frame.size()));
+        QVERIFY(spy.wait(5000));
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void missingDevice_logsAndCarriesOn()
+    {
+        QuarnTest::LogCapture log;
+        QuarnBus bus("/nonexistent-quarn-line", nullptr);
+        QCOMPARE(log.lines().size(), 1);
+        QVERIFY(log.lines().at(0).startsWith(QStringLiteral("device failed to open: \"")));
+        QVERIFY(!bus.sendMsg(SetVolumeMsg(1)));
+    }
+};
+
+QUARN_TEST_MAIN(TestQuarnBusSerialPort)
+#include "tst_quarnBusSerialPort.moc"

@@ -1,0 +1,63 @@
+#include "services/board.h"
+#include "tests/support/quarnTest.h"
+
+#include <QDir>
+#include <QFile>
+
+class TestBoard : public QObject
+{
+    Q_OBJECT
+private slots:
+    void sandbox_keepsTheDevicePathsBelowItsRoot()
+    {
+        const Board& board = Board::Get();
+        const QString root = QuarnTest::SandboxRoot();
+        QVERIFY(board.IsSandbox());
+        QCOMPARE(board.SettingsRoot(), root + "/media/mmcblk0p4/Settings");
+        QCOMPARE(board.CardRoot(), root + "/media/mmcblk1p1/");
+        QCOMPARE(board.MountTable(), root + "/proc/mounts");
+        QCOMPARE(board.VersionRecord(), root + "/media/mmcblk0p1/version.txt");
+        QCOMPARE(board.BacklightBrightnessFile(), root + "/sys/class/backlight/tps65217-bl/brightness");
+        QCOMPARE(board.BacklightPowerFile(), root + "/sys/class/backlight/tps65217-bl/bl_power");
+        QCOMPARE(board.SerialDevice(), root + "/dev/ttyO1");
+    }
+
+    void setSystemTime_movesTheProgramClockOnly()
+    {
+        Board& board = Board::Get();
+        const QDateTime target = QDateTime::currentDateTime().addDays(-400);
+        board.SetSystemTime(target);
+        QVERIFY(qAbs(board.Now().secsTo(target)) <= 1);
+        QVERIFY(qAbs(QDateTime::currentDateTime().secsTo(target)) > 86400);
+        board.SetSystemTime(QDateTime::currentDateTime());
+        QVERIFY(qAbs(board.ClockOffsetMs()) < 1000);
+    }
+
+    void cardMarker_meansInserted()
+    {
+        Board& board = Board::Get();
+        QVERIFY(!board.ProbeCardInserted());
+        QVERIFY(QDir().mkpath(QuarnTest::SandboxRoot() + "/dev"));
+        QFile marker(board.CardPresenceMarker());
+        QVERIFY(marker.open(QIODevice::WriteOnly));
+        marker.close();
+        QVERIFY(board.ProbeCardInserted());
+        QVERIFY(marker.remove());
+        QVERIFY(!board.ProbeCardInserted());
+    }
+
+    void writeValue_writesDecimalLine()
+    {
+        Board& board = Board::Get();
+        const QString file = board.BacklightBrightnessFile();
+        QVERIFY(!board.WriteValue(file, 50)); // no backlight folder in the sandbox yet
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QVERIFY(board.WriteValue(file, 50));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("50\n"));
+    }
+};
+
+QUARN_TEST_MAIN(TestBoard)
+#include "tst_board.moc"

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QRegularExpression>
+#include <QString>
+#include <QStringList>
+#include <QtTest>
+
+#include <functional>
+
+class QCoreApplication;
+
+namespace QuarnTest {
+
+// Sandbox folder of this test run; the board layer points every device path below it.
+QString SandboxRoot();
+
+// Lets warnings that match pattern pass in the running test function; any other
+// warning or critical message fails it.
+void AllowWarning(const QRegularExpression& pattern);
+
+void record(const QString& line);
+
+// Records every message while it lives.
+class LogCapture
+{
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    QStringList lines() const { return m_lines; }
+    bool contains(const QString& line) const { return m_lines.contains(line); }
+    void clear() { m_lines.clear(); }
+
+private:
+    friend void record(const QString& line);
+    QStringList m_lines;
+};
+
+// Runs test object under the warning guard with a sandboxed board.
+int run(QObject* testObject, int argc, char** argv);
+
+} // namespace QuarnTest
+
+// Like QTEST_MAIN, with the sandbox and the warning guard.
+#define QUARN_TEST_MAIN_APP(AppClass, TestClass)                                                   \
+    int main(int argc, char** argv)                                                                \
+    {                                                                                              \
+        AppClass app(argc, argv);                                                                  \
+        TestClass test;                                                                            \
+        return QuarnTest::run(&test, argc, argv);                                                  \
+    }
+
+#define QUARN_TEST_MAIN(TestClass) QUARN_TEST_MAIN_APP(QCoreApplication, TestClass)
+#define QUARN_GUI_TEST_MAIN(TestClass) QUARN_TEST_MAIN_APP(QApplication, TestClass)
