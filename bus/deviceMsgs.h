@@ -5,6 +5,8 @@
 
 #include "bus/msgShapes.h"
 
+#include <QString>
+
 class StatusRequestMsg : public QuarnBusMsg
 {
 public:
@@ -70,6 +72,13 @@ public:
     {
     }
     explicit GetSmbMsg(const QByteArray& frame) : QuarnBusMsg(frame) {}
+    explicit GetSmbMsg(const QuarnBusMsg& msg) : QuarnBusMsg(msg) {}
+
+    // A word register: exactly 2 bytes, low byte first; any other size logs and gives 0.
+    quint16 GetWordResult() const;
+    // A string register: the text up to the first NUL. Suspiciously short answers are
+    // logged but decoded all the same.
+    QString GetStringResult() const;
 };
 
 // Asks MST to push a firmware image on to the battery board (20) or the HDC (21).

@@ -10,6 +10,8 @@ class RtcSetDateTimeMsg : public QuarnBusMsg
 public:
     RtcSetDateTimeMsg(const QDateTime& dateTime, char destId);
     explicit RtcSetDateTimeMsg(const QByteArray& frame) : QuarnBusMsg(frame) {}
+    // A received message as the bus broadcasts it.
+    explicit RtcSetDateTimeMsg(const QuarnBusMsg& msg) : QuarnBusMsg(msg) {}
 
     QDateTime GetDateTime() const;
 };

@@ -1,0 +1,131 @@
+#include "services/batteryStatusMonitor.h"
+
+#include "bus/deviceMsgs.h"
+#include "bus/quarnBus.h"
+
+#include <QTimer>
+
+namespace {
+constexpr int kAcByte = 7;
+constexpr quint8 kAcBit = 0x80;
+constexpr int kMfgStatusByte = 8;
+constexpr int kChargeByte = 16;
+
+quint8 chargeOf(const QuarnBusMsg& status)
+{
+    return status.bodyByte(kChargeByte);
+}
+
+bool acOf(const QuarnBusMsg& status)
+{
+    return status.bodyByte(kAcByte) & kAcBit;
+}
+} // namespace
+
+BatteryStatusMonitor* BatteryStatusMonitor::Get()
+{
+    static BatteryStatusMonitor* instance = new BatteryStatusMonitor;
+    return instance;
+}
+
+BatteryStatusMonitor::BatteryStatusMonitor()
+    : m_pollTimer(new QTimer(this)), m_lastStatus(GetPingMsg())
+{
+    connect(QuarnBus::Get(), &QuarnBus::newMsg, this, &BatteryStatusMonitor::ReceiveBusMsg);
+
+    m_pollTimer->setObjectName(QStringLiteral("statusPollTimer"));
+    m_pollTimer->setInterval(kPollIntervalMs);
+    connect(m_pollTimer, &QTimer::timeout, this, &BatteryStatusMonitor::PollForStatus);
+    m_pollTimer->start();
+    PollForStatus();
+
+    QTimer::singleShot(kRegisterGatherDelayMs, this,
+                       &BatteryStatusMonitor::InitiateSmartBatteryRegisterInfoGather);
+}
+
+int BatteryStatusMonitor::GetBatteryPercent() const
+{
+    return chargeOf(m_lastStatus);
+}
+
+bool BatteryStatusMonitor::IsAcPowerConnected() const
+{
+    return acOf(m_lastStatus);
+}
+
+quint16 BatteryStatusMonitor::MfgRawStatus() const
+{
+    return quint16(m_lastStatus.bodyByte(kMfgStatusByte) * 256 +
+                   m_lastStatus.bodyByte(kMfgStatusByte + 1));
+}
+
+QString BatteryStatusMonitor::MfgDateString() const
+{
+    const int year = (m_manufactureDate >> 9) + 1980;
+    const int month = (m_manufactureDate >> 5) & 0x0F;
+    const int day = m_manufactureDate & 0x1F;
+    return QStringLiteral("%1/%2/%3").arg(year).arg(month).arg(day);
+}
+
+void BatteryStatusMonitor::PollForStatus()
+{
+    QuarnBus::Get()->sendMsg(GetPingMsg());
+}
+
+void BatteryStatusMonitor::InitiateSmartBatteryRegisterInfoGather()
+{
+    requestRegister(eSmbRegister::CycleCount);
+}
+
+void BatteryStatusMonitor::requestRegister(eSmbRegister smbRegister)
+{
+    QuarnBus::Get()->sendMsg(GetSmbMsg(quint8(smbRegister)));
+}
+
+void BatteryStatusMonitor::ReceiveBusMsg(QuarnBusMsg msg)
+{
+    if (msg.type == eGetPingMsg)
+        handleStatus(msg);
+    else if (msg.type == eGetSmbMsg)
+        handleRegister(msg);
+}
+
+void BatteryStatusMonitor::handleStatus(const QuarnBusMsg& msg)
+{
+    if (chargeOf(msg) == chargeOf(m_lastStatus) && acOf(msg) == acOf(m_lastStatus))
+        return;
+    m_lastStatus = msg;
+    emit StatusChanged();
+}
+
+void BatteryStatusMonitor::handleRegister(const QuarnBusMsg& msg)
+{
+    const GetSmbMsg answer(msg);
+    switch (eSmbRegister(answer.param)) {
+    case eSmbRegister::CycleCount:
+        m_cycleCount = answer.GetWordResult();
+        requestRegister(eSmbRegister::ManufactureDate);
+        break;
+    case eSmbRegister::ManufactureDate:
+        m_manufactureDate = answer.GetWordResult();
+        requestRegister(eSmbRegister::SerialNumber);
+        break;
+    case eSmbRegister::SerialNumber:
+        m_serialNumber = QString::number(answer.GetWordResult());
+        requestRegister(eSmbRegister::ManufacturerName);
+        break;
+    case eSmbRegister::ManufacturerName:
+        m_manufacturerName = answer.GetStringResult();
+        requestRegister(eSmbRegister::DeviceName);
+        break;
+    case eSmbRegister::DeviceName:
+        m_deviceName = answer.GetStringResult();
+        requestRegister(eSmbRegister::DeviceChemistry);
+        break;
+    case eSmbRegister::DeviceChemistry:
+        m_chemistry = answer.GetStringResult();
+        break;
+    default:
+        break;
+    }
+}

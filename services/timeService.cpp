@@ -1,0 +1,91 @@
+#include "services/timeService.h"
+
+#include "bus/quarnBus.h"
+#include "bus/rtcGetDateTimeMsg.h"
+#include "bus/rtcSetDateTimeMsg.h"
+#include "services/board.h"
+
+#include <QDebug>
+#include <QTimer>
+
+TimeService* TimeService::Get()
+{
+    static TimeService* instance = new TimeService;
+    return instance;
+}
+
+TimeService::TimeService() : m_retryTimer(new QTimer(this))
+{
+    m_retryTimer->setObjectName(QStringLiteral("initialSyncRetryTimer"));
+    m_retryTimer->setSingleShot(true);
+    m_retryTimer->setInterval(kInitialSyncRetryMs);
+    connect(m_retryTimer, &QTimer::timeout, this, &TimeService::InitialSyncRetry);
+
+    connect(QuarnBus::Get(), &QuarnBus::newMsg, this, &TimeService::ReceiveBusMsg);
+    requestRtcTime();
+    m_retryTimer->start();
+}
+
+void TimeService::requestRtcTime()
+{
+    QuarnBus::Get()->sendMsg(RtcGetDateTimeMsg());
+}
+
+void TimeService::InitialSyncRetry()
+{
+    if (m_initialSyncDone)
+        return;
+    qDebug() << "Hit TimeService::InitialTimeRetry()!";
+    requestRtcTime();
+    m_retryTimer->start();
+}
+
+void TimeService::ReceiveBusMsg(QuarnBusMsg msg)
+{
+    if (msg.srcId != quint8(BusId::Bbm))
+        return;
+    if (msg.type == eRtcSetDateTimeMsg)
+        handleSetResponse(msg);
+    else if (msg.type == eRtcGetDateTimeMsg)
+        handleGetResponse(msg);
+}
+
+void TimeService::handleGetResponse(const QuarnBusMsg& msg)
+{
+    const RtcGetDateTimeMsg answer(msg);
+    if (!m_oscillatorLost && answer.DidOscillatorStop()) {
+        m_oscillatorLost = true;
+        emit RtcLostOscillator();
+    }
+    applyIfNeeded(answer.GetDateTime());
+    m_initialSyncDone = true;
+    m_retryTimer->stop();
+}
+
+void TimeService::handleSetResponse(const QuarnBusMsg& msg)
+{
+    applyIfNeeded(RtcSetDateTimeMsg(msg).GetDateTime());
+}
+
+void TimeService::applyIfNeeded(const QDateTime& rtcTime)
+{
+    // The RTC counts whole seconds: drop the clock's fraction so that the comparison is like
+    // for like (51 s ahead would otherwise read as 50).
+    QDateTime now = Board::Get().Now();
+    now = now.addMSecs(-now.time().msec());
+    if (qAbs(now.secsTo(rtcTime)) > kToleranceSecs)
+        setSystemTime(rtcTime);
+}
+
+void TimeService::setSystemTime(const QDateTime& dateTime)
+{
+    qDebug() << "Set System date and time to: " << dateTime;
+    Board::Get().SetSystemTime(dateTime);
+    emit TimeChanged();
+}
+
+void TimeService::SetDateTime(const QDateTime& dateTime)
+{
+    setSystemTime(dateTime);
+    QuarnBus::Get()->sendMsg(RtcSetDateTimeMsg(dateTime, BusId::Bbm));
+}
