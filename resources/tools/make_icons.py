@@ -231,22 +231,25 @@ def status_bar():
 # ---------------------------------------------------------------- backgrounds
 
 def backgrounds():
-    # Behind the status bar; a hairline of the accent marks its lower edge.
-    img("main_backgrd_upper", 240, 40,
+    # Behind the page stack and full-screen dialogs: near-flat, with a faint dot graticule.
+    dots = "".join(f'<circle cx="{x}" cy="{y}" r="0.7"/>' for x in range(12, 240, 24) for y in range(12, 320, 24))
+    lower = ('<rect width="240" height="320" fill="url(#lower)"/>'
+             '<rect width="240" height="320" fill="url(#glow)"/>'
+             f'<g fill="#ffffff" fill-opacity="0.05">{dots}</g>')
+    lower_defs = (lin("lower", [(0, "#2b2c30"), (1, "#1b1c1e")])
+                  + '<radialGradient id="glow" cx="120" cy="40" r="200" gradientUnits="userSpaceOnUse">'
+                    '<stop offset="0" stop-color="#6a8fb0" stop-opacity="0.10"/>'
+                    '<stop offset="1" stop-color="#6a8fb0" stop-opacity="0"/></radialGradient>')
+    img("main_backgrd_lower", 240, 320, lower, lower_defs)
+    # Behind the status bar: its 40-px strip, with a hairline of the accent at the lower
+    # edge. Below the strip the picture continues the stack's background, so a status bar
+    # widget that reaches over the top of the stack shows no seam.
+    img("main_backgrd_upper", 240, 60,
+        f'<g transform="translate(0 40)">{lower}</g>'
         '<rect width="240" height="40" fill="url(#upper)"/>'
         '<rect width="240" height="1" fill="#ffffff" fill-opacity="0.08"/>'
         f'<rect y="39" width="240" height="1" fill="{ACCENT}" fill-opacity="0.55"/>',
-        lin("upper", [(0, "#3b3c40"), (1, "#232427")]))
-    # Behind the page stack and full-screen dialogs: near-flat, with a faint dot graticule.
-    dots = "".join(f'<circle cx="{x}" cy="{y}" r="0.7"/>' for x in range(12, 240, 24) for y in range(12, 320, 24))
-    img("main_backgrd_lower", 240, 320,
-        '<rect width="240" height="320" fill="url(#lower)"/>'
-        '<rect width="240" height="320" fill="url(#glow)"/>'
-        f'<g fill="#ffffff" fill-opacity="0.05">{dots}</g>',
-        lin("lower", [(0, "#2b2c30"), (1, "#1b1c1e")])
-        + '<radialGradient id="glow" cx="120" cy="40" r="200" gradientUnits="userSpaceOnUse">'
-          '<stop offset="0" stop-color="#6a8fb0" stop-opacity="0.10"/>'
-          '<stop offset="1" stop-color="#6a8fb0" stop-opacity="0"/></radialGradient>')
+        lin("upper", [(0, "#3b3c40"), (1, "#232427")]) + lower_defs)
 
 
 # ---------------------------------------------------------------- bar graph

@@ -301,6 +301,24 @@ private slots:
         QCOMPARE((first + last) / 2, 9);
     }
 
+    // A status bar that reaches over the top 20 px of the stack must show no seam there.
+    void upperBackground_continuesIntoTheStack()
+    {
+        const QImage upper = QImage(Images + QStringLiteral("main_backgrd_upper.png"))
+                                 .convertToFormat(QImage::Format_RGB32);
+        const QImage lower = QImage(Images + QStringLiteral("main_backgrd_lower.png"))
+                                 .convertToFormat(QImage::Format_RGB32);
+        int worst = 0;
+        for (int y = 0; y < 20; ++y) {
+            for (int x = 0; x < 240; ++x) {
+                const QColor a = upper.pixelColor(x, 40 + y), b = lower.pixelColor(x, y);
+                worst = std::max({worst, std::abs(a.red() - b.red()),
+                                  std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())});
+            }
+        }
+        QVERIFY2(worst <= 2, qPrintable(QString::number(worst)));
+    }
+
     void classificationIcons_differInColour()
     {
         auto meanHue = [](const QString& name) {
