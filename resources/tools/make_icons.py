@@ -446,10 +446,10 @@ def launcher():
             y = 56 - floor - height * math.exp(-((t - 0.5) ** 2) / width) - rs.uniform(0, 3)
             pts.append(f"{13 + 54 * t:.1f} {y:.1f}")
         return stroke("M" + " L".join(pts), color, 2)
-    spec = (f'<rect x="12" y="8" width="56" height="52" rx="5" fill="{DEEP}" fill-opacity="0.55"/>'
+    spectra = (f'<rect x="12" y="8" width="56" height="52" rx="5" fill="{DEEP}" fill-opacity="0.55"/>'
             + f'<path d="M40 11 V57" stroke="#ffffff" stroke-opacity="0.12" stroke-width="1"/>'
             + spectrum(30, 0.004, 6, YELLOW, 3) + spectrum(40, 0.002, 2, RED, 5))
-    img("SpectralDisplayButton", 80, 80, tile(spec, "Spectrum"))
+    img("SpectralDisplayButton", 80, 80, tile(spectra, "Spectrum"))
 
     keys = ""
     for row in range(3):
