@@ -1,6 +1,7 @@
 #include "shell/startup.h"
 
 #include "bus/quarnBus.h"
+#include "settings/userSettingsStore.h"
 #include "shell/boardScreen.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@ int RunInstrument(QApplication& app)
     QCoreApplication::setOrganizationName(QStringLiteral("VEK"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("vek.example.com"));
     QCoreApplication::setApplicationName(QStringLiteral("QUARN_2_4"));
+    UserSettingsStore::Configure();
     QuarnBus::Get();
     BoardScreen::HideCursor(app);
     return app.exec();

@@ -1,0 +1,27 @@
+#include "settings/headlightUserSetting.h"
+
+#include "bus/settingMsgs.h"
+
+HeadlightUserSetting::HeadlightUserSetting()
+    : UserSettingInt(QStringLiteral("userSettings/headlight"), eHeadlightUserSetting::Off)
+{}
+
+void HeadlightUserSetting::Set(eHeadlightUserSetting value)
+{
+    const int old = Get();
+    UserSettingInt::Set(value);
+    if (Get() != old)
+        QuarnBus::Get()->sendMsg(SetHeadlightMsg(quint8(value)));
+}
+
+void HeadlightUserSetting::Toggle()
+{
+    switch (eHeadlightUserSetting(Get())) {
+    case eHeadlightUserSetting::Off:
+        Set(eHeadlightUserSetting::On);
+        break;
+    case eHeadlightUserSetting::On:
+        Set(eHeadlightUserSetting::Off);
+        break;
+    }
+}
