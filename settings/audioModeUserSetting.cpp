@@ -10,9 +10,7 @@ AudioModeUserSetting::AudioModeUserSetting()
 
 void AudioModeUserSetting::Set(eAudioModeUserSetting value)
 {
-    const int old = Get();
-    UserSettingInt::Set(value);
-    if (Get() != old)
+    if (StoreAndCheckChanged(value))
         QuarnBus::Get()->sendMsg(SetOperatingModeMsg(GetValueMappedToMasterOpMode()));
 }
 

@@ -8,9 +8,7 @@ HeadlightUserSetting::HeadlightUserSetting()
 
 void HeadlightUserSetting::Set(eHeadlightUserSetting value)
 {
-    const int old = Get();
-    UserSettingInt::Set(value);
-    if (Get() != old)
+    if (StoreAndCheckChanged(value))
         QuarnBus::Get()->sendMsg(SetHeadlightMsg(quint8(value)));
 }
 

@@ -20,9 +20,7 @@ OperatingModeUserSetting::OperatingModeUserSetting()
 
 void OperatingModeUserSetting::Set(eOperatingMode value)
 {
-    const int old = Get();
-    UserSettingInt::Set(value);
-    if (Get() != old)
+    if (StoreAndCheckChanged(value))
         QuarnBus::Get()->sendMsg(SetOperatingModeMsg(GetValueMappedToMasterOpModeValue()));
 }
 

@@ -14,11 +14,11 @@ void PowerLevelUserSetting::Set(unsigned char value)
 void PowerLevelUserSetting::Increment()
 {
     const int level = Get();
-    Set((unsigned char)(level < kMaxLevel ? level + 1 : level));
+    Set(static_cast<unsigned char>(level < kMaxLevel ? level + 1 : level));
 }
 
 void PowerLevelUserSetting::Decrement()
 {
     const int level = Get();
-    Set((unsigned char)(level > 0 ? level - 1 : 0));
+    Set(static_cast<unsigned char>(level > 0 ? level - 1 : 0));
 }

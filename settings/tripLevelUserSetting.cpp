@@ -15,12 +15,12 @@ void TripLevelUserSetting::Increment()
 {
     const int level = Get();
     if (level < kMaxLevel)
-        Set((unsigned char)(level + 1));
+        Set(static_cast<unsigned char>(level + 1));
 }
 
 void TripLevelUserSetting::Decrement()
 {
     const int level = Get();
     if (level > 0)
-        Set((unsigned char)(level - 1));
+        Set(static_cast<unsigned char>(level - 1));
 }

@@ -53,12 +53,12 @@ protected:
         SendStored<Msg, Payload>();
     }
 
-    template <typename Msg> void StoreAndSendOnChange(T value)
+    // Stores the value; true when the read-back value differs from the one before.
+    bool StoreAndCheckChanged(T value)
     {
         const Stored old = Get();
         UserSettingInt::Set(value);
-        if (Get() != old)
-            SendStored<Msg>();
+        return Get() != old;
     }
 
 private:

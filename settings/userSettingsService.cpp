@@ -173,6 +173,8 @@ void UserSettingsService::watchStoreFile()
 
 void UserSettingsService::SettingFileWatchChange()
 {
+    // Flushed first: this also takes in what another writer put into the file.
+    m_store.sync();
     emit UserSettingsChanged();
 
     if (m_initialSyncDone && m_volumeNotificationsEnabled) {
@@ -191,7 +193,6 @@ void UserSettingsService::SettingFileWatchChange()
         emit HeadlightSettingChanged();
 
     refreshCaches();
-    m_store.sync();
     Board::Get().SyncFileSystems();
 }
 

@@ -22,7 +22,7 @@ void VolumeUserSetting::Increment()
     MuteUserSetting().Set(eMuteUserSetting::SoundOn);
     const int volume = Get();
     if (volume < kMaxVolume)
-        Set((unsigned char)(volume + 1));
+        Set(static_cast<unsigned char>(volume + 1));
 }
 
 void VolumeUserSetting::Decrement()
@@ -30,7 +30,7 @@ void VolumeUserSetting::Decrement()
     MuteUserSetting().Set(eMuteUserSetting::SoundOn);
     const int volume = Get();
     if (volume > 0)
-        Set((unsigned char)(volume - 1));
+        Set(static_cast<unsigned char>(volume - 1));
 }
 
 quint8 GetVolumeMuteForMasterBasedOnCurrentSettings()

@@ -308,6 +308,25 @@ private slots:
         QVERIFY(chart.wait(3000));
     }
 
+    void fileWrittenByAnotherWriter_isTakenIn()
+    {
+        UserSettingsService* service = startSynced();
+        QSignalSpy headlight(service, &UserSettingsService::HeadlightSettingChanged);
+        QFile file(UserSettingsStore::FileName());
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        QByteArray text = file.readAll();
+        file.close();
+        QVERIFY(text.contains("headlight=1\n"));
+        // A different size: the settings library tells file versions apart by size and
+        // modification time, which can repeat within one clock tick.
+        text.replace("headlight=1\n", "headlight=00\n");
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
+        file.write(text);
+        file.close();
+        QVERIFY(headlight.wait(3000));
+        QCOMPARE(HeadlightUserSetting().Get(), 0);
+    }
+
     void volumeSignals_waitForTheFirstBlock()
     {
         UserSettingsService* service = start();
