@@ -15,6 +15,8 @@ class SetSystemDataMsg : public QuarnBusMsg
 {
 public:
     static constexpr int kBlockSize = 28;
+    // The whole block read from the live settings store (built by the settings side).
+    SetSystemDataMsg();
     // The block as given, e.g. built by the settings service from the store.
     explicit SetSystemDataMsg(const QByteArray& block)
         : QuarnBusMsg(eSetSystemDataMsg, BusId::Mst, 0, block)

@@ -19,7 +19,10 @@ constexpr const char* kVersionRecord = "/media/mmcblk0p1/version.txt";
 constexpr const char* kBacklightBrightness = "/sys/class/backlight/tps65217-bl/brightness";
 constexpr const char* kBacklightPower = "/sys/class/backlight/tps65217-bl/bl_power";
 constexpr const char* kCardPresenceMarker = "/dev/mmcblk1";
+constexpr const char* kCardSubsystem = "block";
+constexpr const char* kCardIdProperty = "ID_PATH";
 constexpr const char* kCardIdPath = "platform-omap_hsmmc.1";
+constexpr const char* kCardPartition = "mmcblk1p1";
 constexpr const char* kDateFormat = "yyyy.MM.dd-hh:mm:ss";
 } // namespace
 
@@ -88,32 +91,78 @@ bool Board::WriteValue(const QString& path, int value) const
     return file.write(QByteArray::number(value) + '\n') > 0;
 }
 
-bool Board::ProbeCardInserted() const
+namespace {
+
+class MarkerCardSlotProbe : public CardSlotProbe
+{
+public:
+    explicit MarkerCardSlotProbe(QString marker) : m_marker(std::move(marker)) {}
+    bool IsCardInserted() override { return QFileInfo::exists(m_marker); }
+
+private:
+    QString m_marker;
+};
+
+class UdevCardSlotProbe : public CardSlotProbe
+{
+public:
+    explicit UdevCardSlotProbe(udev* context) : m_context(context) {}
+    ~UdevCardSlotProbe() override { udev_unref(m_context); }
+    UdevCardSlotProbe(const UdevCardSlotProbe&) = delete;
+    UdevCardSlotProbe& operator=(const UdevCardSlotProbe&) = delete;
+
+    bool IsCardInserted() override
+    {
+        bool inserted = false;
+        udev_enumerate* enumerate = udev_enumerate_new(m_context);
+        if (!enumerate)
+            return false;
+        udev_enumerate_add_match_subsystem(enumerate, kCardSubsystem);
+        udev_enumerate_scan_devices(enumerate);
+        udev_list_entry* entry = nullptr;
+        udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate))
+        {
+            udev_device* device =
+                udev_device_new_from_syspath(m_context, udev_list_entry_get_name(entry));
+            if (!device)
+                continue;
+            const char* idPath = udev_device_get_property_value(device, kCardIdProperty);
+            inserted = idPath && qstrcmp(idPath, kCardIdPath) == 0;
+            udev_device_unref(device);
+            if (inserted)
+                break;
+        }
+        udev_enumerate_unref(enumerate);
+        return inserted;
+    }
+
+private:
+    udev* m_context;
+};
+
+} // namespace
+
+std::unique_ptr<CardSlotProbe> Board::OpenCardSlotProbe() const
 {
     if (IsSandbox())
-        return QFileInfo::exists(CardPresenceMarker());
-
+        return std::make_unique<MarkerCardSlotProbe>(CardPresenceMarker());
     udev* context = udev_new();
     if (!context)
+        return nullptr;
+    return std::make_unique<UdevCardSlotProbe>(context);
+}
+
+bool Board::IsCardMounted() const
+{
+    QFile mounts(MountTable());
+    if (!mounts.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qDebug() << "Error opening /proc/mounts";
         return false;
-    bool inserted = false;
-    udev_enumerate* enumerate = udev_enumerate_new(context);
-    udev_enumerate_add_match_subsystem(enumerate, "block");
-    udev_enumerate_scan_devices(enumerate);
-    udev_list_entry* entry = nullptr;
-    udev_list_entry_foreach(entry, udev_enumerate_get_list_entry(enumerate))
-    {
-        udev_device* device = udev_device_new_from_syspath(context, udev_list_entry_get_name(entry));
-        if (!device)
-            continue;
-        const char* idPath = udev_device_get_property_value(device, "ID_PATH");
-        if (idPath && qstrcmp(idPath, kCardIdPath) == 0)
-            inserted = true;
-        udev_device_unref(device);
-        if (inserted)
-            break;
     }
-    udev_enumerate_unref(enumerate);
-    udev_unref(context);
-    return inserted;
+    return mounts.readAll().contains(kCardPartition);
+}
+
+void Board::StartCardProgram(QProcess& process, const QString& program) const
+{
+    process.start(program, {}, QIODevice::ReadWrite);
 }

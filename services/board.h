@@ -3,6 +3,20 @@
 #include <QDateTime>
 #include <QString>
 
+#include <memory>
+
+class QProcess;
+
+// The card slot as the SD card monitor sees it: on the board a udev context that every scan
+// enumerates, in a sandbox the presence marker.
+class CardSlotProbe
+{
+public:
+    virtual ~CardSlotProbe() = default;
+    // Whether a block device sits on the card controller.
+    virtual bool IsCardInserted() = 0;
+};
+
 // The one door to the operating system: every device path and system action of the
 // instrument. On the board every path is the real one; the desktop build and the tests
 // put the same tree under a sandbox folder, move a clock offset instead of the host
@@ -45,8 +59,14 @@ public:
     // Writes one value to a sysfs-style file; the result is ignored by callers.
     bool WriteValue(const QString& path, int value) const;
 
-    // Card probe: whether a block device sits on the card controller.
-    bool ProbeCardInserted() const;
+    // Null when no udev context can be had.
+    std::unique_ptr<CardSlotProbe> OpenCardSlotProbe() const;
+    // Whether the card's first partition is in the mount table; an unreadable table is
+    // logged and counts as not mounted.
+    bool IsCardMounted() const;
+    // Starts a program from the card (the update script) without arguments, with read and
+    // write channels.
+    void StartCardProgram(QProcess& process, const QString& program) const;
 
 private:
     Board();

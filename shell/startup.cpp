@@ -2,6 +2,7 @@
 
 #include "bus/quarnBus.h"
 #include "resources/quarnResources.h"
+#include "settings/userSettingsStore.h"
 #include "shell/boardScreen.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@ int RunInstrument(QApplication& app)
     QCoreApplication::setOrganizationName(QStringLiteral("VEK"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("vek.example.com"));
     QCoreApplication::setApplicationName(QStringLiteral("QUARN_2_4"));
+    UserSettingsStore::Configure();
     QuarnBus::Get();
     BoardScreen::HideCursor(app);
     return app.exec();

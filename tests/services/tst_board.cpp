@@ -36,14 +36,37 @@ private slots:
     void cardMarker_meansInserted()
     {
         Board& board = Board::Get();
-        QVERIFY(!board.ProbeCardInserted());
+        const std::unique_ptr<CardSlotProbe> probe = board.OpenCardSlotProbe();
+        QVERIFY(probe);
+        QVERIFY(!probe->IsCardInserted());
         QVERIFY(QDir().mkpath(QuarnTest::SandboxRoot() + "/dev"));
         QFile marker(board.CardPresenceMarker());
+        QCOMPARE(marker.fileName(), QuarnTest::SandboxRoot() + "/dev/mmcblk1");
         QVERIFY(marker.open(QIODevice::WriteOnly));
         marker.close();
-        QVERIFY(board.ProbeCardInserted());
+        QVERIFY(probe->IsCardInserted());
         QVERIFY(marker.remove());
-        QVERIFY(!board.ProbeCardInserted());
+        QVERIFY(!probe->IsCardInserted());
+    }
+
+    void cardMounted_whenTheMountTableListsItsPartition()
+    {
+        Board& board = Board::Get();
+        QuarnTest::LogCapture log;
+        QVERIFY(!board.IsCardMounted());
+        QCOMPARE(log.lines(), QStringList{"Error opening /proc/mounts"});
+
+        QVERIFY(QDir().mkpath(QuarnTest::SandboxRoot() + "/proc"));
+        QFile mounts(board.MountTable());
+        QVERIFY(mounts.open(QIODevice::WriteOnly));
+        mounts.write("/dev/mmcblk0p4 /media/mmcblk0p4 ext4 rw 0 0\n");
+        mounts.close();
+        QVERIFY(!board.IsCardMounted());
+        QVERIFY(mounts.open(QIODevice::Append));
+        mounts.write("/dev/mmcblk1p1 /media/mmcblk1p1 vfat rw 0 0\n");
+        mounts.close();
+        QVERIFY(board.IsCardMounted());
+        QVERIFY(mounts.remove());
     }
 
     void writeValue_writesDecimalLine()

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QProcess>
+#include <QString>
+
+#include <memory>
+
+class CardSlotProbe;
+class QTimer;
+
+// Watches the micro SD card slot: whether a card is inserted, whether it is mounted and
+// usable, and whether it carries an update script, which it can run. The single owner of
+// the card's root folder.
+class SdCardMonitor : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kPollMs = 500;
+    static constexpr const char* kUpdateScript = "__up__quarn.sh";
+    static constexpr const char* kErrorDumpFile = "update_error_dump.txt";
+
+    static SdCardMonitor* Get();
+    explicit SdCardMonitor(QObject* parent = nullptr);
+    ~SdCardMonitor() override;
+
+    bool IsCardInserted() const { return m_cardInserted; }
+    bool IsCardReady() const { return m_cardReady; }
+    // With the trailing '/': callers append file names.
+    QString GetSdCardRootFolder() const;
+    // False while a script is already running.
+    bool RunUpdateScript();
+
+signals:
+    void CardEvent();
+    void UpdateDetected();
+    void UpdateComplete();
+    void UpdateError(QString errorMsg);
+
+public slots:
+    void PollForCardStatus();
+    void UpdateProcessFinished(int exitCode, QProcess::ExitStatus exitStatus);
+    void ProcessStdOut();
+    void ProcessStdErr();
+
+private:
+    void isSdDevPresentAndReady();
+    void onProcessError(QProcess::ProcessError error);
+    void collect(QProcess::ProcessChannel channel, QString& collected);
+    void reportError(const QString& firstLine);
+    void releaseProcess();
+
+    QTimer* m_pollTimer = nullptr;
+    std::unique_ptr<CardSlotProbe> m_udev;
+    bool m_cardInserted = false;
+    bool m_cardReady = false;
+    QProcess* m_updateProcess = nullptr;
+    QString m_stdOut;
+    QString m_stdErr;
+};

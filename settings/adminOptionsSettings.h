@@ -1,0 +1,22 @@
+#pragma once
+
+#include "settings/userSettingInt.h"
+
+// Feature bits that the head reports in its system information; every Set echoes the word
+// to the head.
+class AdminOptionsSettings : public UserSettingInt<unsigned short>
+{
+public:
+    static constexpr unsigned short kRegionChangeAllowed = 0x1010; // either bit
+    static constexpr unsigned short kNonRegulatedFreqModes = 0x0020;
+    static constexpr unsigned short kHeadVariant900 = 0x0040;
+    static constexpr unsigned short kHarmonicListening = 0x0400;
+
+    AdminOptionsSettings();
+    void Set(unsigned short value) override;
+
+    bool IsRegionChangeAllowed() const { return (Get() & kRegionChangeAllowed) != 0; }
+    bool AreNonRegulatedFreqModesAllowed() const { return (Get() & kNonRegulatedFreqModes) != 0; }
+    bool IsHeadVariant900() const { return (Get() & kHeadVariant900) != 0; }
+    bool IsHarmonicListeningAllowed() const { return (Get() & kHarmonicListening) != 0; }
+};

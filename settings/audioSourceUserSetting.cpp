@@ -1,0 +1,12 @@
+#include "settings/audioSourceUserSetting.h"
+
+#include "bus/settingMsgs.h"
+
+AudioSourceUserSetting::AudioSourceUserSetting()
+    : UserSettingInt(QStringLiteral("userSettings/audioSource"), eAudioSource::SpeakerHp)
+{}
+
+void AudioSourceUserSetting::Set(eAudioSource value)
+{
+    StoreAndSend<SetAudioOutputMsg>(value);
+}

@@ -1,0 +1,35 @@
+#include "settings/brightnessUserSetting.h"
+
+#include "bus/settingMsgs.h"
+#include "services/board.h"
+
+BrightnessUserSetting::BrightnessUserSetting()
+    : UserSettingInt(QStringLiteral("userSettings/brightness"), eBrightness::High)
+{
+    RefreshLocalBrightness();
+}
+
+void BrightnessUserSetting::Set(eBrightness value)
+{
+    UserSettingInt::Set(value);
+    ControlLocalBrightness(int(value));
+    SendStored<SetBrightnessMsg>();
+}
+
+void BrightnessUserSetting::SyncWithMasterValue(unsigned char value)
+{
+    UserSettingInt::SyncWithMasterValue(value);
+    RefreshLocalBrightness();
+}
+
+void BrightnessUserSetting::RefreshLocalBrightness()
+{
+    ControlLocalBrightness(Get());
+}
+
+void BrightnessUserSetting::ControlLocalBrightness(int level)
+{
+    const int backlight = level == 0 ? 15 : level == 1 ? 50 : 100;
+    const Board& board = Board::Get();
+    board.WriteValue(board.BacklightBrightnessFile(), backlight);
+}

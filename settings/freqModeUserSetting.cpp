@@ -1,0 +1,12 @@
+#include "settings/freqModeUserSetting.h"
+
+#include "bus/settingMsgs.h"
+
+FreqModeUserSetting::FreqModeUserSetting()
+    : UserSettingInt(QStringLiteral("userSettings/freqMode"), eFreqMode::Auto)
+{}
+
+void FreqModeUserSetting::Set(eFreqMode value)
+{
+    StoreAndSend<SetFreqModeMsg>(value);
+}

@@ -1,0 +1,24 @@
+#include "settings/powerLevelUserSetting.h"
+
+#include "bus/settingMsgs.h"
+
+PowerLevelUserSetting::PowerLevelUserSetting()
+    : UserSettingInt(QStringLiteral("userSettings/powerLevel"), 0)
+{}
+
+void PowerLevelUserSetting::Set(unsigned char value)
+{
+    StoreAndSend<SetPowerLevelMsg>(value);
+}
+
+void PowerLevelUserSetting::Increment()
+{
+    const int level = Get();
+    Set(static_cast<unsigned char>(level < kMaxLevel ? level + 1 : level));
+}
+
+void PowerLevelUserSetting::Decrement()
+{
+    const int level = Get();
+    Set(static_cast<unsigned char>(level > 0 ? level - 1 : 0));
+}

@@ -1,0 +1,10 @@
+#include "settings/powerOnScreenSetting.h"
+
+PowerOnScreenSetting::PowerOnScreenSetting()
+    : UserSettingInt(QStringLiteral("userSettings/powerOnScreen"), ePowerOnScreen::HomeScreen)
+{}
+
+void PowerOnScreenSetting::SetDefault()
+{
+    Set(ePowerOnScreen::HomeScreen);
+}

@@ -1,0 +1,13 @@
+#include "settings/startupParametersSetting.h"
+
+#include "bus/settingMsgs.h"
+
+StartupParametersSetting::StartupParametersSetting()
+    : UserSettingInt(QStringLiteral("userSettings/startup"), eStartParameterUserSetting::Last)
+{}
+
+void StartupParametersSetting::Set(eStartParameterUserSetting value)
+{
+    UserSettingInt::Set(value);
+    QuarnBus::Get()->sendMsg(SetUflagsMsg(Get() == int(eStartParameterUserSetting::Internal)));
+}

@@ -1,0 +1,13 @@
+#include "settings/toneStyleUserSetting.h"
+
+#include "bus/settingMsgs.h"
+
+ToneStyleUserSetting::ToneStyleUserSetting()
+    : UserSettingInt(QStringLiteral("userSettings/toneStyle"),
+                     eToneStyleUserSetting::SecondThirdDiff)
+{}
+
+void ToneStyleUserSetting::Set(eToneStyleUserSetting value)
+{
+    StoreAndSend<SetToneStyleMsg>(value);
+}

@@ -1,0 +1,12 @@
+#include "settings/txPowerModeUserSetting.h"
+
+#include "bus/settingMsgs.h"
+
+TxPowerModeUserSetting::TxPowerModeUserSetting()
+    : UserSettingInt(QStringLiteral("userSettings/txPowerMode"), eTxPowerModeUserSetting::Auto)
+{}
+
+void TxPowerModeUserSetting::Set(eTxPowerModeUserSetting value)
+{
+    StoreAndSend<SetTxPowerModeMsg>(value);
+}

@@ -1,0 +1,290 @@
+#include "settings/userSettingsService.h"
+
+#include "bus/quarnBus.h"
+#include "bus/systemDataMsgs.h"
+#include "services/board.h"
+#include "services/sdCardMonitor.h"
+#include "settings/hapticUserSetting.h"
+#include "settings/powerOnScreenSetting.h"
+#include "settings/systemDataBlock.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+constexpr const char* kInitFileKey = "initFile";
+constexpr const char* kInternalProfile = "vek_internal.ini";
+constexpr quint8 kVolumeBits = 0x7F;
+} // namespace
+
+UserSettingsService* UserSettingsService::Get()
+{
+    static UserSettingsService* const instance = new UserSettingsService;
+    return instance;
+}
+
+UserSettingsService::UserSettingsService(QObject* parent) : QObject(parent)
+{
+    m_initialSyncTimer = new QTimer(this);
+    m_initialSyncTimer->setObjectName(QStringLiteral("initialSyncRetryTimer"));
+    m_initialSyncTimer->setSingleShot(true);
+    m_initialSyncTimer->setInterval(kInitialSyncRetryMs);
+    connect(m_initialSyncTimer, &QTimer::timeout, this, &UserSettingsService::InitialSyncRetry);
+
+    m_fileChangeTimer = new QTimer(this);
+    m_fileChangeTimer->setSingleShot(true);
+    m_fileChangeTimer->setInterval(0);
+    connect(m_fileChangeTimer, &QTimer::timeout, this,
+            &UserSettingsService::SettingFileWatchChange);
+
+    connect(QuarnBus::Get(), &QuarnBus::newMsg, this, &UserSettingsService::RxQuarnBusMsg);
+    Refresh();
+    m_initialSyncTimer->start();
+
+    // Makes sure the store file exists, so that it can be watched.
+    m_store.setValue(QLatin1String(kInitFileKey), 1);
+    m_store.sync();
+    Board::Get().SyncFileSystems();
+
+    connect(&m_fileWatcher, &QFileSystemWatcher::fileChanged, this,
+            &UserSettingsService::onStoreFileChanged);
+    connect(&m_fileWatcher, &QFileSystemWatcher::directoryChanged, this,
+            &UserSettingsService::onStoreFolderChanged);
+    m_fileWatcher.addPath(QFileInfo(m_store.fileName()).absolutePath());
+    watchStoreFile();
+
+    refreshCaches();
+}
+
+UserSettingsService::~UserSettingsService() = default;
+
+void UserSettingsService::Refresh()
+{
+    QuarnBus::Get()->sendMsg(GetSystemDataMsg());
+}
+
+void UserSettingsService::InitialSyncRetry()
+{
+    if (m_initialSyncDone)
+        return;
+    qDebug() << "Hit UserSettingsService::InitialSyncRetry()!";
+    Refresh();
+    m_initialSyncTimer->start();
+}
+
+void UserSettingsService::RxQuarnBusMsg(QuarnBusMsg msg)
+{
+    switch (msg.type) {
+    case eGetTxPowerModeMsgResp:
+    case eLoadUserSettingsMsgResp:
+        Refresh();
+        break;
+    case eGetSystemDataMsgResp:
+        ProcessSystemDataResp(msg);
+        m_initialSyncDone = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void UserSettingsService::ProcessSystemDataResp(const QuarnBusMsg& msg)
+{
+    using namespace SystemDataBlock;
+
+    decodeTargetHaptic(msg.bodyByte(kTargetHaptic));
+
+    m_headlight.SyncWithMasterValue(msg.bodyByte(kHeadlight));
+    m_standbyTime.SyncWithMasterValue(msg.bodyByte(kStandbyTime));
+    m_autoPowerOff.SyncWithMasterValue(msg.bodyByte(kAutoPowerOff));
+    m_regionDecoding.SyncWithMasterValue(msg.bodyByte(kRegion));
+
+    const quint8 volumeMute = msg.bodyByte(kVolumeMute);
+    m_volume.SyncWithMasterValue(quint8(volumeMute & kVolumeBits));
+    m_mute.SyncWithMasterValue(volumeMute);
+
+    m_audioSource.SyncWithMasterValue(msg.bodyByte(kAudioSource));
+    m_brightness.SyncWithMasterValue(msg.bodyByte(kBrightness));
+    m_dspGain.SyncWithMasterValue(msg.bodyByte(kDspGainLevel));
+    m_freqMode.SyncWithMasterValue(msg.bodyByte(kFreqMode));
+    // Missing bytes of a short body read as 0, which also covers frequencies cut short.
+    m_freqValue.SyncWithMasterValue(static_cast<unsigned int>(le32At(msg, kFrequency)));
+
+    m_powerLevel.SyncWithMasterValue(msg.bodyByte(kPowerLevel));
+    m_tripLevel.SyncWithMasterValue(msg.bodyByte(kTripLevel));
+    m_txPowerMode.SyncWithMasterValue(msg.bodyByte(kTxPowerMode));
+    m_toneStyle.SyncWithMasterValue(msg.bodyByte(kToneStyle));
+
+    m_operatingMode.SyncWithMasterValue(msg.bodyByte(kOperatingMode));
+
+    const bool startInternal =
+        msg.body.size() > kFlags && (msg.bodyByte(kFlags) & kFlagStartupInternal) != 0;
+    m_startup.Set(startInternal ? eStartParameterUserSetting::Internal
+                                : eStartParameterUserSetting::Last);
+
+    if (m_txPowerMode.Get() != m_cachedTxPowerMode)
+        emit PowerModeSettingChanged();
+    refreshCaches();
+}
+
+void UserSettingsService::decodeTargetHaptic(quint8 targetHaptic)
+{
+    m_pulseWidth.SyncWithMasterValue(targetHaptic);
+
+    // The head knows only vibration on target; vibration on touch is kept as it was.
+    HapticUserSetting haptic;
+    const auto mode = eHapticUserSetting(haptic.Get());
+    const bool onTouch = mode == eHapticUserSetting::OnTouch || mode == eHapticUserSetting::OnBoth;
+    if (targetHaptic != 0)
+        haptic.Set(onTouch ? eHapticUserSetting::OnBoth : eHapticUserSetting::OnTarget);
+    else
+        haptic.Set(onTouch ? eHapticUserSetting::OnTouch : eHapticUserSetting::Off);
+}
+
+void UserSettingsService::onStoreFileChanged()
+{
+    // The store is written by replacing the file, which ends the watch on the old one.
+    watchStoreFile();
+    m_fileChangeTimer->start();
+}
+
+void UserSettingsService::onStoreFolderChanged()
+{
+    // Only a lapsed file watch matters here: a store file that came back (or was created)
+    // while nothing watched it.
+    const QString file = m_store.fileName();
+    if (m_fileWatcher.files().contains(file) || !QFileInfo::exists(file))
+        return;
+    watchStoreFile();
+    m_fileChangeTimer->start();
+}
+
+void UserSettingsService::watchStoreFile()
+{
+    const QString file = m_store.fileName();
+    if (m_fileWatcher.files().contains(file))
+        m_fileWatcher.removePath(file);
+    if (QFileInfo::exists(file))
+        m_fileWatcher.addPath(file);
+}
+
+void UserSettingsService::SettingFileWatchChange()
+{
+    // Flushed first: this also takes in what another writer put into the file.
+    m_store.sync();
+    emit UserSettingsChanged();
+
+    if (m_initialSyncDone && m_volumeNotificationsEnabled) {
+        if (m_mute.Get() != m_cachedMute)
+            emit MuteSettingChanged();
+        if (quint8(m_volume.Get()) != m_cachedVolume)
+            emit VolumeSettingChanged();
+    }
+    if (m_chartTime.Get() != m_cachedChartTime)
+        emit ChartSettingChanged();
+    if (m_regionWatching.Get() != m_cachedRegion)
+        emit RegionSettingChanged();
+    if (m_txPowerMode.Get() != m_cachedTxPowerMode)
+        emit PowerModeSettingChanged();
+    if (m_headlight.Get() != m_cachedHeadlight)
+        emit HeadlightSettingChanged();
+
+    refreshCaches();
+    Board::Get().SyncFileSystems();
+}
+
+void UserSettingsService::refreshCaches()
+{
+    m_cachedMute = m_mute.Get();
+    m_cachedVolume = quint8(m_volume.Get());
+    m_cachedChartTime = m_chartTime.Get();
+    m_cachedRegion = m_regionWatching.Get();
+    m_cachedTxPowerMode = m_txPowerMode.Get();
+    m_cachedHeadlight = m_headlight.Get();
+}
+
+QString UserSettingsService::GetFilenameForInternalSet() const
+{
+    return QFileInfo(m_store.fileName()).absolutePath() + QLatin1Char('/') +
+           QLatin1String(kInternalProfile);
+}
+
+QString UserSettingsService::GetFilenameForExternalSet(eExternalUserSettingsSet n) const
+{
+    return SdCardMonitor::Get()->GetSdCardRootFolder() +
+           QStringLiteral("vek_quarn_%1.ini").arg(int(n));
+}
+
+QList<eExternalUserSettingsSet> UserSettingsService::GetAvailableExternalUserSets() const
+{
+    QList<eExternalUserSettingsSet> sets;
+    if (!SdCardMonitor::Get()->IsCardReady())
+        return sets;
+    for (int n = int(eExternalUserSettingsSet::Set1); n <= int(eExternalUserSettingsSet::Set6);
+         ++n) {
+        QFile profile(GetFilenameForExternalSet(eExternalUserSettingsSet(n)));
+        if (profile.open(QIODevice::ReadOnly))
+            sets.append(eExternalUserSettingsSet(n));
+    }
+    return sets;
+}
+
+void UserSettingsService::ImportAllSettingsFromExternalFile(const QString& path)
+{
+    const QSettings profile(path, QSettings::IniFormat);
+    const QStringList keys = profile.allKeys();
+    for (const QString& key : keys)
+        m_store.setValue(key, profile.value(key));
+    m_store.sync();
+    QuarnBus::Get()->sendMsg(SetSystemDataMsg());
+}
+
+void UserSettingsService::ExportAllSettingsToExternalFile(const QString& path)
+{
+    QSettings profile(path, QSettings::IniFormat);
+    const QStringList keys = m_store.allKeys();
+    for (const QString& key : keys)
+        profile.setValue(key, m_store.value(key));
+    profile.sync();
+    // A profile on the card must be on the card before the card can be pulled.
+    Board::Get().SyncFileSystems();
+}
+
+void UserSettingsService::LoadFromInternalUserSettings()
+{
+    ImportAllSettingsFromExternalFile(GetFilenameForInternalSet());
+    QuarnBus::Get()->sendMsg(LoadUserSettingsMsg(LoadUserSettingsMsg::kLoadStored));
+}
+
+void UserSettingsService::SaveToInternalUserSettings()
+{
+    ExportAllSettingsToExternalFile(GetFilenameForInternalSet());
+    QuarnBus::Get()->sendMsg(SaveUserSettingsMsg());
+}
+
+void UserSettingsService::ImportSettingsFromExternalSet(eExternalUserSettingsSet n)
+{
+    if (!SdCardMonitor::Get()->IsCardReady())
+        return;
+    ImportAllSettingsFromExternalFile(GetFilenameForExternalSet(n));
+}
+
+void UserSettingsService::ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet n)
+{
+    if (!SdCardMonitor::Get()->IsCardReady())
+        return;
+    ExportAllSettingsToExternalFile(GetFilenameForExternalSet(n));
+}
+
+void UserSettingsService::SetToDefaultUserSettings()
+{
+    // The head answers with a load answer, which fetches its defaults as a new block.
+    QuarnBus::Get()->sendMsg(LoadUserSettingsMsg(LoadUserSettingsMsg::kRestoreDefaults));
+    HapticUserSetting().SetDefault();
+    HapticPulseSetting().SetDefault();
+    ChartTimeUserSetting().SetDefault();
+    PowerOnScreenSetting().SetDefault();
+}

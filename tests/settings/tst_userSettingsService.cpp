@@ -1,0 +1,490 @@
+#include "bus/systemDataMsgs.h"
+#include "services/board.h"
+#include "services/sdCardMonitor.h"
+#include "settings/audioModeUserSetting.h"
+#include "settings/hapticUserSetting.h"
+#include "settings/powerOnScreenSetting.h"
+#include "settings/userSettingsService.h"
+#include "tests/settings/busTraffic.h"
+#include "tests/support/quarnTest.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include <memory>
+
+namespace {
+
+// Search with RX2 FM, sweep, power 12, manual power mode, 2450000123 Hz, headphones, high
+// gain, volume 5 muted, trip 7, medium brightness, headlight on, long pulse on target,
+// standby 3, auto off 4, tone style 1, start with the internal profile, region 34.
+QByteArray fullBlock()
+{
+    return QByteArray::fromHex("56454b30"
+                               "03020c00"
+                               "fb080892"
+                               "00020085"
+                               "07010001"
+                               "02030400"
+                               "00010122");
+}
+
+constexpr char kGetSystemData[] = "120 p0 []";
+
+} // namespace
+
+class TestUserSettingsService : public QObject
+{
+    Q_OBJECT
+private:
+    FakeDevice* m_line = nullptr;
+    std::unique_ptr<UserSettingsService> m_service;
+
+    QStringList sent() { return BusTraffic::take(m_line); }
+
+    void feed(QuarnBusMsgType type, const QByteArray& body = {}, quint8 param = 0)
+    {
+        m_line->feed(BusTraffic::frameFromHead(type, param, body));
+    }
+
+    UserSettingsService* start()
+    {
+        m_service = std::make_unique<UserSettingsService>();
+        sent();
+        return m_service.get();
+    }
+
+    // Started and answered, with the change signals of the answer already delivered.
+    UserSettingsService* startSynced()
+    {
+        UserSettingsService* service = start();
+        QSignalSpy changed(service, &UserSettingsService::UserSettingsChanged);
+        feed(eGetSystemDataMsgResp, fullBlock());
+        [&] { QVERIFY(changed.wait(3000)); }();
+        sent();
+        return service;
+    }
+
+    static void setCard(bool ready)
+    {
+        const Board& board = Board::Get();
+        QDir().mkpath(QFileInfo(board.CardPresenceMarker()).path());
+        QDir().mkpath(QFileInfo(board.MountTable()).path());
+        QDir().mkpath(board.CardRoot());
+        QFile marker(board.CardPresenceMarker());
+        QFile mounts(board.MountTable());
+        if (ready) {
+            marker.open(QIODevice::WriteOnly);
+            mounts.open(QIODevice::WriteOnly);
+            mounts.write("/dev/mmcblk1p1 /media/mmcblk1p1 vfat rw 0 0\n");
+        } else {
+            marker.remove();
+            mounts.remove();
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_line = new FakeDevice;
+        QuarnBus::Install(m_line);
+        UserSettingsStore::Configure();
+    }
+
+    void init()
+    {
+        UserSettingsStore store;
+        store.clear();
+        store.sync();
+        m_line->takeWritten();
+    }
+
+    void cleanup() { m_service.reset(); }
+
+    void startup_requestsTheBlockEvery1500msUntilAnswered()
+    {
+        QuarnTest::LogCapture log;
+        QElapsedTimer clock;
+        clock.start();
+        m_service = std::make_unique<UserSettingsService>();
+        QCOMPARE(sent(), QStringList{kGetSystemData});
+        QVERIFY(QFile::exists(UserSettingsStore::FileName()));
+        QCOMPARE(UserSettingsStore().value("initFile").toInt(), 1);
+
+        for (int retry = 1; retry <= 2; ++retry) {
+            QTRY_VERIFY_WITH_TIMEOUT(!m_line->written().isEmpty(), 3000);
+            // Coarse timers may fire up to 5 % early.
+            QVERIFY2(clock.elapsed() >= retry * 1425, qPrintable(QString::number(clock.elapsed())));
+            QCOMPARE(sent(), QStringList{kGetSystemData});
+        }
+        QCOMPARE(log.lines().count("Hit UserSettingsService::InitialSyncRetry()!"), 2);
+
+        feed(eGetSystemDataMsgResp, fullBlock());
+        QVERIFY(m_service->IsInitialSyncDone());
+        sent();
+        auto* retry = m_service->findChild<QTimer*>(QStringLiteral("initialSyncRetryTimer"));
+        QVERIFY(retry && retry->isActive());
+        QSignalSpy fired(retry, &QTimer::timeout);
+        QVERIFY(fired.wait(2000));
+        QCOMPARE(sent(), QStringList());
+        QVERIFY(!retry->isActive());
+        QCOMPARE(log.lines().count("Hit UserSettingsService::InitialSyncRetry()!"), 2);
+    }
+
+    void fullBlock_isDecodedIntoTheStore()
+    {
+        start();
+        feed(eGetSystemDataMsgResp, fullBlock());
+        // Vibration on target, the audio mode the head reported, the start-up flag.
+        QCOMPARE(sent(), (QStringList{"86 p0 [02]", "34 p0 [03]", "142 p0 [01 ff]"}));
+
+        QCOMPARE(OperatingModeUserSetting().Get(), int(eOperatingMode::Search));
+        QCOMPARE(AudioModeUserSetting().Get(), int(eAudioModeUserSetting::Rx2Fm));
+        QCOMPARE(FreqModeUserSetting().Get(), 2);
+        QCOMPARE(PowerLevelUserSetting().Get(), 12);
+        QCOMPARE(TxPowerModeUserSetting().Get(), 0);
+        QCOMPARE(FreqValueUserSetting().Get(), 2450000123u);
+        QCOMPARE(AudioSourceUserSetting().Get(), 0);
+        QCOMPARE(DspGainLevelUserSetting().Get(), 2);
+        QCOMPARE(VolumeUserSetting().Get(), 5);
+        QCOMPARE(MuteUserSetting().Get(), 1);
+        QCOMPARE(TripLevelUserSetting().Get(), 7);
+        QCOMPARE(BrightnessUserSetting().Get(), 1);
+        QCOMPARE(HeadlightUserSetting().Get(), 1);
+        QCOMPARE(HapticPulseSetting().Get(), 2);
+        QCOMPARE(HapticUserSetting().Get(), int(eHapticUserSetting::OnTarget));
+        QCOMPARE(StandbyTimeUserSetting().Get(), 3);
+        QCOMPARE(AutoPowerOffUserSetting().Get(), 4);
+        QCOMPARE(ToneStyleUserSetting().Get(), 1);
+        QCOMPARE(StartupParametersSetting().Get(), 1);
+        QCOMPARE(RegionUserSetting().Get(), 34);
+    }
+
+    void shortBlock_storesZerosBeyondItsEnd()
+    {
+        start();
+        VolumeUserSetting().SyncWithMasterValue(quint8(20));
+        ToneStyleUserSetting().SyncWithMasterValue(quint8(2));
+        HapticUserSetting().SyncWithMasterValue(quint8(eHapticUserSetting::OnBoth));
+        sent();
+
+        feed(eGetSystemDataMsgResp, QByteArray::fromHex("56454b30"
+                                                        "06030901"
+                                                        "3412"));
+        QCOMPARE(sent(), (QStringList{"86 p0 [00]", "142 p0 [00 ff]"}));
+        QCOMPARE(FreqValueUserSetting().Get(), 0x1234u);
+        QCOMPARE(OperatingModeUserSetting().Get(), int(eOperatingMode::Ambient));
+        QCOMPARE(FreqModeUserSetting().Get(), 3);
+        QCOMPARE(PowerLevelUserSetting().Get(), 9);
+        QCOMPARE(TxPowerModeUserSetting().Get(), 1);
+        QCOMPARE(VolumeUserSetting().Get(), 0);
+        QCOMPARE(ToneStyleUserSetting().Get(), 0);
+        QCOMPARE(TripLevelUserSetting().Get(), 0);
+        QCOMPARE(RegionUserSetting().Get(), 0);
+        QCOMPARE(HapticPulseSetting().Get(), 0);
+        QCOMPARE(HapticUserSetting().Get(), int(eHapticUserSetting::OnTouch));
+        QCOMPARE(StartupParametersSetting().Get(), 0);
+    }
+
+    void targetVibration_keepsTheTouchPart_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("off, vibrating") << 0 << 1 << 1;
+        QTest::newRow("target, vibrating") << 1 << 1 << 1;
+        QTest::newRow("touch, vibrating") << 2 << 1 << 3;
+        QTest::newRow("both, vibrating") << 3 << 2 << 3;
+        QTest::newRow("off, still") << 0 << 0 << 0;
+        QTest::newRow("target, still") << 1 << 0 << 0;
+        QTest::newRow("touch, still") << 2 << 0 << 2;
+        QTest::newRow("both, still") << 3 << 0 << 2;
+    }
+
+    void targetVibration_keepsTheTouchPart()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, byte);
+        QFETCH(int, expected);
+        start();
+        HapticUserSetting().SyncWithMasterValue(quint8(mode));
+        QByteArray block = fullBlock();
+        block[20] = char(byte);
+        feed(eGetSystemDataMsgResp, block);
+        QCOMPARE(HapticUserSetting().Get(), expected);
+        QCOMPARE(sent().first(), QStringLiteral("86 p0 [%1]").arg(byte, 2, 16, QChar('0')));
+    }
+
+    void otherAnswers_refreshOrAreIgnored()
+    {
+        UserSettingsService* service = start();
+        feed(eGetSystemDataMsgRespToSet, fullBlock());
+        QCOMPARE(sent(), QStringList());
+        QCOMPARE(VolumeUserSetting().Get(), 0);
+        QVERIFY(!service->IsInitialSyncDone());
+
+        feed(eGetTxPowerModeMsgResp, QByteArray(1, '\1'));
+        feed(eLoadUserSettingsMsgResp);
+        feed(eGetTxPowerModeMsgRespToSet, QByteArray(1, '\1'));
+        QCOMPARE(sent(), (QStringList{kGetSystemData, kGetSystemData}));
+    }
+
+    void block_isBuiltFromTheStoreByteForByte()
+    {
+        const QByteArray defaults = QByteArray::fromHex("56454b30"
+                                                        "00010001"
+                                                        "00214a8f"
+                                                        "01010000"
+                                                        "0a020000"
+                                                        "00050200"
+                                                        "00030021");
+        QCOMPARE(SetSystemDataMsg().body, defaults);
+
+        start();
+        feed(eGetSystemDataMsgResp, fullBlock());
+        sent();
+        const SetSystemDataMsg msg;
+        QCOMPARE(int(msg.type), 122);
+        QCOMPARE(msg.destId, quint8(BusId::Mst));
+        QByteArray expected = fullBlock();
+        expected[26] = 0; // the start-up flag is not sent back
+        QCOMPARE(msg.body.toHex(' '), expected.toHex(' '));
+    }
+
+    void changes_eachReachTheChangeSignals()
+    {
+        UserSettingsService* service = startSynced();
+        QSignalSpy changed(service, &UserSettingsService::UserSettingsChanged);
+        QSignalSpy volume(service, &UserSettingsService::VolumeSettingChanged);
+        QSignalSpy mute(service, &UserSettingsService::MuteSettingChanged);
+        QSignalSpy chart(service, &UserSettingsService::ChartSettingChanged);
+        QSignalSpy region(service, &UserSettingsService::RegionSettingChanged);
+        QSignalSpy power(service, &UserSettingsService::PowerModeSettingChanged);
+        QSignalSpy headlight(service, &UserSettingsService::HeadlightSettingChanged);
+
+        // The store file is replaced on every write; each change must still be seen.
+        for (int level = 10; level < 15; ++level) {
+            VolumeUserSetting().Set(quint8(level));
+            QVERIFY2(volume.wait(3000), qPrintable(QString::number(level)));
+        }
+        QCOMPARE(volume.count(), 5);
+        QCOMPARE(mute.count(), 0);
+        MuteUserSetting().Toggle();
+        QVERIFY(mute.wait(3000));
+
+        ChartTimeUserSetting().Set(eChartTime::OneMinute);
+        QVERIFY(chart.wait(3000));
+        RegionUserSetting().Set(eRegion::Russia);
+        QVERIFY(region.wait(3000));
+        TxPowerModeUserSetting().Set(eTxPowerModeUserSetting::Auto);
+        QVERIFY(power.wait(3000));
+        HeadlightUserSetting().Set(eHeadlightUserSetting::Off);
+        QVERIFY(headlight.wait(3000));
+
+        QVERIFY(changed.count() >= 10);
+        QCOMPARE(volume.count(), 5);
+        QCOMPARE(mute.count(), 1);
+        QCOMPARE(chart.count(), 1);
+        QCOMPARE(region.count(), 1);
+        QCOMPARE(power.count(), 1);
+        QCOMPARE(headlight.count(), 1);
+    }
+
+    void storeFileRecreated_isWatchedAgain()
+    {
+        UserSettingsService* service = startSynced();
+        QSignalSpy changed(service, &UserSettingsService::UserSettingsChanged);
+        QSignalSpy chart(service, &UserSettingsService::ChartSettingChanged);
+        QVERIFY(QFile::remove(UserSettingsStore::FileName()));
+        QVERIFY(changed.wait(3000));
+        ChartTimeUserSetting().Set(eChartTime::TenSeconds);
+        QVERIFY(chart.wait(3000));
+        ChartTimeUserSetting().Set(eChartTime::ThirtySeconds);
+        QVERIFY(chart.wait(3000));
+    }
+
+    void fileWrittenByAnotherWriter_isTakenIn()
+    {
+        UserSettingsService* service = startSynced();
+        QSignalSpy headlight(service, &UserSettingsService::HeadlightSettingChanged);
+        QFile file(UserSettingsStore::FileName());
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        QByteArray text = file.readAll();
+        file.close();
+        QVERIFY(text.contains("headlight=1\n"));
+        // A different size: the settings library tells file versions apart by size and
+        // modification time, which can repeat within one clock tick.
+        text.replace("headlight=1\n", "headlight=00\n");
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
+        file.write(text);
+        file.close();
+        QVERIFY(headlight.wait(3000));
+        QCOMPARE(HeadlightUserSetting().Get(), 0);
+    }
+
+    void volumeSignals_waitForTheFirstBlock()
+    {
+        UserSettingsService* service = start();
+        QSignalSpy changed(service, &UserSettingsService::UserSettingsChanged);
+        QSignalSpy volume(service, &UserSettingsService::VolumeSettingChanged);
+        QSignalSpy mute(service, &UserSettingsService::MuteSettingChanged);
+        VolumeUserSetting().Set(30);
+        MuteUserSetting().Set(eMuteUserSetting::Muted);
+        QVERIFY(changed.wait(3000));
+        QCOMPARE(volume.count(), 0);
+        QCOMPARE(mute.count(), 0);
+    }
+
+    void volumeGateOff_suppressesWithoutALateSignal()
+    {
+        UserSettingsService* service = startSynced();
+        QSignalSpy changed(service, &UserSettingsService::UserSettingsChanged);
+        QSignalSpy volume(service, &UserSettingsService::VolumeSettingChanged);
+        QSignalSpy mute(service, &UserSettingsService::MuteSettingChanged);
+        QSignalSpy chart(service, &UserSettingsService::ChartSettingChanged);
+
+        service->SetVolumeNotificationsEnabled(false);
+        VolumeUserSetting().Increment();
+        QVERIFY(changed.wait(3000));
+        QCOMPARE(volume.count(), 0);
+        QCOMPARE(mute.count(), 0);
+
+        service->SetVolumeNotificationsEnabled(true);
+        ChartTimeUserSetting().Set(eChartTime::TenSeconds);
+        QVERIFY(chart.wait(3000));
+        QCOMPARE(volume.count(), 0);
+        QCOMPARE(mute.count(), 0);
+
+        VolumeUserSetting().Increment();
+        QVERIFY(volume.wait(3000));
+    }
+
+    void profile_exportAndImportRoundTrip()
+    {
+        UserSettingsService* service = start();
+        const QString path = QuarnTest::SandboxRoot() + "/profiles/roundTrip.ini";
+        QDir().mkpath(QFileInfo(path).path());
+        VolumeUserSetting().Set(12);
+        RegionUserSetting().Set(eRegion::Russia);
+        ChartTimeUserSetting().Set(eChartTime::OneMinute);
+        service->ExportAllSettingsToExternalFile(path);
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value("userSettings/volume").toInt(), 12);
+
+        VolumeUserSetting().Set(20);
+        RegionUserSetting().Set(eRegion::UsaFcc);
+        ChartTimeUserSetting().Set(eChartTime::TenSeconds);
+        sent();
+        service->ImportAllSettingsFromExternalFile(path);
+        QCOMPARE(VolumeUserSetting().Get(), 12);
+        QCOMPARE(RegionUserSetting().Get(), 35);
+        QCOMPARE(ChartTimeUserSetting().Get(), 3);
+
+        const QList<QuarnBusMsg> msgs = BusTraffic::split(m_line->takeWritten());
+        QCOMPARE(msgs.size(), 1);
+        QCOMPARE(msgs.at(0).type, eSetSystemDataMsg);
+        QCOMPARE(msgs.at(0).body, SetSystemDataMsg().body);
+        QCOMPARE(msgs.at(0).bodyByte(15), quint8(12));
+        QCOMPARE(msgs.at(0).bodyByte(27), quint8(35));
+    }
+
+    void profile_keysItLacksStayAsTheyWere()
+    {
+        UserSettingsService* service = start();
+        const QString path = QuarnTest::SandboxRoot() + "/profiles/partial.ini";
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[userSettings]\nvolume=7\n");
+        file.close();
+        RegionUserSetting().Set(eRegion::FullSpan);
+        VolumeUserSetting().Set(40);
+        sent();
+
+        service->ImportAllSettingsFromExternalFile(path);
+        QCOMPARE(VolumeUserSetting().Get(), 7);
+        QCOMPARE(RegionUserSetting().Get(), 34);
+
+        service->ImportAllSettingsFromExternalFile(path + ".missing");
+        QCOMPARE(VolumeUserSetting().Get(), 7);
+        const QStringList msgs = sent();
+        QCOMPARE(msgs.size(), 2);
+        QVERIFY(msgs.at(1).startsWith("122 p0 [56 45 4b 30"));
+    }
+
+    void internalProfile_savesAndLoadsWithTheHead()
+    {
+        UserSettingsService* service = start();
+        QCOMPARE(service->GetFilenameForInternalSet(),
+                 QuarnTest::SandboxRoot() + "/media/mmcblk0p4/Settings/VEK/vek_internal.ini");
+        ToneStyleUserSetting().Set(eToneStyleUserSetting::ThirdOnly);
+        sent();
+        service->SaveToInternalUserSettings();
+        QCOMPARE(sent(), QStringList{"118 p0 []"});
+        QVERIFY(QFile::exists(service->GetFilenameForInternalSet()));
+
+        ToneStyleUserSetting().Set(eToneStyleUserSetting::SecondOnly);
+        sent();
+        service->LoadFromInternalUserSettings();
+        QCOMPARE(ToneStyleUserSetting().Get(), 1);
+        const QStringList msgs = sent();
+        QCOMPARE(msgs.size(), 2);
+        QVERIFY(msgs.at(0).startsWith("122 p0 ["));
+        QCOMPARE(msgs.at(1), QStringLiteral("116 p1 []"));
+    }
+
+    void cardProfiles_onlyWhileTheCardIsReady()
+    {
+        UserSettingsService* service = start();
+        setCard(false);
+        QTRY_VERIFY(!SdCardMonitor::Get()->IsCardInserted());
+        service->ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet::Set2);
+        QVERIFY(!QFile::exists(service->GetFilenameForExternalSet(eExternalUserSettingsSet::Set2)));
+        QCOMPARE(service->GetAvailableExternalUserSets(), {});
+        service->ImportSettingsFromExternalSet(eExternalUserSettingsSet::Set2);
+        QCOMPARE(sent(), QStringList());
+
+        setCard(true);
+        QTRY_VERIFY(SdCardMonitor::Get()->IsCardReady());
+        QCOMPARE(service->GetFilenameForExternalSet(eExternalUserSettingsSet::Set3),
+                 QuarnTest::SandboxRoot() + "/media/mmcblk1p1/vek_quarn_3.ini");
+        PowerLevelUserSetting().Set(17);
+        service->ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet::Set5);
+        PowerLevelUserSetting().Set(3);
+        service->ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet::Set2);
+        QCOMPARE(service->GetAvailableExternalUserSets(),
+                 (QList<eExternalUserSettingsSet>{eExternalUserSettingsSet::Set2,
+                                                  eExternalUserSettingsSet::Set5}));
+        sent();
+        service->ImportSettingsFromExternalSet(eExternalUserSettingsSet::Set5);
+        QCOMPARE(PowerLevelUserSetting().Get(), 17);
+        QCOMPARE(BusTraffic::split(m_line->takeWritten()).at(0).bodyByte(6), quint8(17));
+
+        setCard(false);
+        QTRY_VERIFY(!SdCardMonitor::Get()->IsCardReady());
+        QCOMPARE(service->GetAvailableExternalUserSets(), {});
+    }
+
+    void defaults_headRestoresAndLocalSettingsReset()
+    {
+        UserSettingsService* service = start();
+        HapticUserSetting().SyncWithMasterValue(quint8(eHapticUserSetting::OnBoth));
+        HapticPulseSetting().SyncWithMasterValue(quint8(ePulseWidth::Long));
+        ChartTimeUserSetting().Set(eChartTime::OneMinute);
+        PowerOnScreenSetting().Set(ePowerOnScreen::Spectral);
+
+        service->SetToDefaultUserSettings();
+        QCOMPARE(sent(), (QStringList{"116 p2 []", "86 p0 [00]", "86 p0 [00]"}));
+        QCOMPARE(HapticUserSetting().Get(), 0);
+        QCOMPARE(HapticPulseSetting().Get(), 1);
+        QCOMPARE(ChartTimeUserSetting().Get(), 1);
+        QCOMPARE(PowerOnScreenSetting().Get(), 1);
+    }
+};
+
+QUARN_TEST_MAIN(TestUserSettingsService)
+#include "tst_userSettingsService.moc"
