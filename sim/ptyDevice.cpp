@@ -55,8 +55,11 @@ bool PtyDevice::openPty()
 
     m_readNotifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
     connect(m_readNotifier, &QSocketNotifier::activated, this, [this] {
-        // A hung-up master reads as readable too; readData() notices and switches to polling.
         emit readyRead();
+        // A master whose slave nobody holds polls as readable for ever: switch to polling
+        // for the next opener instead.
+        if (m_master >= 0 && hungUp())
+            setListener(false);
     });
     m_readNotifier->setEnabled(false);
     m_writeNotifier = new QSocketNotifier(m_master, QSocketNotifier::Write, this);
@@ -84,10 +87,15 @@ void PtyDevice::close()
         QIODevice::close();
 }
 
-void PtyDevice::checkForListener()
+bool PtyDevice::hungUp() const
 {
     pollfd p{m_master, POLLIN, 0};
-    if (::poll(&p, 1, 0) >= 0 && !(p.revents & POLLHUP))
+    return ::poll(&p, 1, 0) >= 0 && (p.revents & POLLHUP);
+}
+
+void PtyDevice::checkForListener()
+{
+    if (!hungUp())
         setListener(true);
 }
 
@@ -114,11 +122,7 @@ qint64 PtyDevice::readData(char* data, qint64 maxSize)
     if (m_master < 0)
         return -1;
     const ssize_t n = ::read(m_master, data, size_t(maxSize));
-    if (n > 0)
-        return n;
-    if (n < 0 && errno == EIO)
-        setListener(false); // the last holder of the slave closed it
-    return 0;
+    return n > 0 ? n : 0; // EIO: nobody holds the slave; the notifier handles that
 }
 
 qint64 PtyDevice::writeData(const char* data, qint64 maxSize)

@@ -35,6 +35,7 @@ protected:
 
 private:
     void setListener(bool present);
+    bool hungUp() const;
     void checkForListener();
     void flushPending();
 

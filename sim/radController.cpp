@@ -74,7 +74,7 @@ void RadController::sendResult(qint64 index, double seconds)
     const HeadSettings& s = m_mst->settings();
     const bool transmitting = s.operatingMode != 0;
     const SimScenario::Reading reading =
-        m_scenario->reading(seconds, transmitting ? s.powerLevel : 0);
+        m_scenario->reading(quint64(index), seconds, transmitting ? s.powerLevel : 0);
 
     QByteArray body;
     body.reserve(kResultSize);

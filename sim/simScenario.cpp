@@ -16,6 +16,23 @@ constexpr double kToneAmplitude = 1500;
 constexpr double kInterfererAmplitude = 150;
 constexpr double kSampleNoise = 10;
 
+// SplitMix64: a well-mixed 64-bit hash, so that noise can be indexed instead of drawn.
+quint64 mix(quint64 x)
+{
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+// A standard normal value for a key (Box-Muller over two hashed uniforms).
+double gaussianAt(quint64 key)
+{
+    const double u1 = double((mix(key) >> 11) + 1) * 0x1.0p-53;
+    const double u2 = double(mix(~key) >> 11) * 0x1.0p-53;
+    return std::sqrt(-2 * std::log(u1)) * std::cos(2 * M_PI * u2);
+}
+
 // A target passing under the antenna: a bell over time.
 double pass(double t, double centre)
 {
@@ -61,7 +78,7 @@ QStringList SimScenario::names()
 }
 
 SimScenario::SimScenario(Kind kind, quint32 seed)
-    : m_kind(kind), m_resultNoise(seed), m_ambientNoise(seed + 1), m_fftNoise(seed + 2)
+    : m_kind(kind), m_seed(mix(seed)), m_ambientNoise(seed + 1), m_fftNoise(seed + 2)
 {}
 
 SimScenario::Strength SimScenario::strength(double t) const
@@ -82,15 +99,15 @@ SimScenario::Strength SimScenario::strength(double t) const
     return {1.0 * semiconductor + 0.27 * corrosive, 0.3 * semiconductor + 1.0 * corrosive};
 }
 
-SimScenario::Reading SimScenario::reading(double t, int powerLevel)
+SimScenario::Reading SimScenario::reading(quint64 sample, double t, int powerLevel) const
 {
-    std::normal_distribution<double> noise(0, kNoise);
+    const quint64 key = m_seed ^ (sample << 1);
     const double power = double(qBound(0, powerLevel, kMaxPowerLevel)) / kMaxPowerLevel;
     const Strength s = strength(t);
     Reading r;
     r.txPower = quint8(qBound(0, powerLevel, kMaxPowerLevel));
-    r.harm2nd = level(kFloor + noise(m_resultNoise) + s.harm2nd * kFullScale * power);
-    r.harm3rd = level(kFloor + noise(m_resultNoise) + s.harm3rd * kFullScale * power);
+    r.harm2nd = level(kFloor + kNoise * gaussianAt(key) + s.harm2nd * kFullScale * power);
+    r.harm3rd = level(kFloor + kNoise * gaussianAt(key | 1) + s.harm3rd * kFullScale * power);
     return r;
 }
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 // What the head's receivers see: target returns over time, ambient levels of a scan and
-// the correlated samples of the FFT blocks. Noise comes from generators seeded once, so a
-// run with the same seed and the same requests gives the same bytes.
+// the correlated samples of the FFT blocks. All noise derives from the seed, so a run
+// with the same seed and the same requests gives the same bytes.
 class SimScenario
 {
 public:
@@ -52,8 +52,9 @@ public:
 
     Kind kind() const { return m_kind; }
     Strength strength(double t) const;
-    // One result at t seconds into the run with the transmitter at powerLevel (0 = off).
-    Reading reading(double t, int powerLevel);
+    // Result number sample, t seconds into the run, with the transmitter at powerLevel
+    // (0 = off). Its noise depends on the seed and the sample number alone.
+    Reading reading(quint64 sample, double t, int powerLevel) const;
     // One level per frequency step for channel 0 (transmit), 1 (RX2) or 2 (RX3).
     QByteArray ambientLevels(int channel, int steps);
     // 512 complex samples of receiver 2 or 3: a tone whose height follows the target,
@@ -62,7 +63,7 @@ public:
 
 private:
     Kind m_kind;
-    std::mt19937 m_resultNoise;
+    quint64 m_seed;
     std::mt19937 m_ambientNoise;
     std::mt19937 m_fftNoise;
 };
