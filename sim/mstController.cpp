@@ -33,13 +33,13 @@ struct ByteSetting
 };
 
 constexpr ByteSetting kByteSettings[] = {
-    {eSetPowerLevelMsg, &HeadSettings::powerLevel, 20},
+    {eSetPowerLevelMsg, &HeadSettings::powerLevel, MstController::kMaxPowerLevel},
     {eSetTxPowerModeMsg, &HeadSettings::txPowerMode, 1},
     {eSetFreqModeMsg, &HeadSettings::freqMode, 3},
     {eSetVolumeMsg, &HeadSettings::volumeMute, 0xFF},
     {eSetAudioOutputMsg, &HeadSettings::audioSource, 1},
     {eSetDspGainLevelMsg, &HeadSettings::dspGainLevel, 2},
-    {eSetTripLevelMsg, &HeadSettings::tripLevel, 10},
+    {eSetTripLevelMsg, &HeadSettings::tripLevel, MstController::kMaxTripLevel},
     {eSetTargetHapticMsg, &HeadSettings::targetVibration, 2},
     {eSetHeadlightMsg, &HeadSettings::headlight, 1},
     {eSetStandbyTimeMsg, &HeadSettings::standbyTime, 5},
@@ -57,10 +57,8 @@ quint8 withVolumeLimit(quint8 volumeMute, int maxVolume)
 
 MstController::MstController(SimPort* port, SimScenario* scenario, const Options& options,
                              QObject* parent)
-    : SimController(BusId::Mst, port, parent), m_options(options),
-      m_adminOptions(options.headType == 1 ? options.adminOptions | kBand900Option
-                                           : options.adminOptions & ~kBand900Option),
-      m_zones(zonesFor(m_adminOptions & kBand900Option)),
+    : SimController(BusId::Mst, port, parent), m_options(options), m_band900(options.headType == 1),
+      m_adminOptions(withBand(options.adminOptions)), m_zones(zonesFor(m_band900)),
       m_scan(new AmbientScan(port, scenario, options.scan, this))
 {
     if (isBand900())
@@ -69,6 +67,12 @@ MstController::MstController(SimPort* port, SimScenario* scenario, const Options
     m_stored = m_defaults;
     m_searchMode = m_settings.operatingMode;
     connect(m_scan, &AmbientScan::autoScanFinished, this, &MstController::finishAutoScan);
+}
+
+quint16 MstController::withBand(quint16 options) const
+{
+    // The band is the head's hardware: an options word from the program cannot change it.
+    return m_band900 ? options | kBand900Option : options & ~kBand900Option;
 }
 
 const Zone* MstController::findZone(quint8 code) const
@@ -119,7 +123,7 @@ void MstController::handle(const QuarnBusMsg& r)
         break;
     case eSetAdminOptionsMsg:
         if (r.body.size() >= 2)
-            m_adminOptions = le16At(r, 0);
+            m_adminOptions = withBand(le16At(r, 0));
         send(eGetAdminOptionsMsgResp, 0, le16(m_adminOptions));
         break;
     case eSetBBMFlashMsg:
@@ -234,8 +238,8 @@ HeadSettings MstController::sanitized(HeadSettings s) const
 {
     if (!findZone(s.region))
         s.region = m_settings.region;
-    s.powerLevel = qMin<quint8>(s.powerLevel, 20);
-    s.tripLevel = qMin<quint8>(s.tripLevel, 10);
+    s.powerLevel = qMin(s.powerLevel, kMaxPowerLevel);
+    s.tripLevel = qMin(s.tripLevel, kMaxTripLevel);
     s.volumeMute = withVolumeLimit(s.volumeMute, kMaxVolume);
     s.frequencyHz = findZone(s.region)->clamp(s.frequencyHz);
     if (s.operatingMode == kReturnToSearch)
@@ -299,7 +303,8 @@ void MstController::applyKey(quint8 keyCode)
     switch (keyCode) {
     case kKeyPowerUp:
     case kKeyPowerDown:
-        s.powerLevel = quint8(qBound(0, s.powerLevel + (keyCode == kKeyPowerUp ? 1 : -1), 20));
+        s.powerLevel = quint8(
+            qBound(0, s.powerLevel + (keyCode == kKeyPowerUp ? 1 : -1), int(kMaxPowerLevel)));
         send(eGetPowerLevelMsgRespToSet, 0, oneByte(s.powerLevel));
         break;
     case kKeyVolumeUp:

@@ -37,6 +37,8 @@ public:
     static constexpr quint8 kKeyVolumeUp = 0x08;
     static constexpr int kKeyRepeatDelayMs = 500;
     static constexpr int kKeyRepeatMs = 200;
+    static constexpr quint8 kMaxPowerLevel = 20;
+    static constexpr quint8 kMaxTripLevel = 10;
 
     MstController(SimPort* port, SimScenario* scenario, const Options& options, QObject* parent);
 
@@ -46,7 +48,7 @@ public:
     const HeadSettings& storedSettings() const { return m_stored; }
     quint16 adminOptions() const { return m_adminOptions; }
     bool isScanning() const { return isScanMode(m_settings.operatingMode); }
-    bool isBand900() const { return m_adminOptions & kBand900Option; }
+    bool isBand900() const { return m_band900; }
     const Zone& currentZone() const;
     static QByteArray versionText(quint8 processorId);
     static bool isScanMode(quint8 mode) { return mode >= kAutoScan && mode <= kRx3Scan; }
@@ -64,8 +66,10 @@ private:
     void sendSystemData(QuarnBusMsgType type);
     QByteArray systemInformation() const;
     const Zone* findZone(quint8 code) const;
+    quint16 withBand(quint16 options) const;
 
     Options m_options;
+    bool m_band900;
     HeadSettings m_defaults;
     HeadSettings m_settings;
     HeadSettings m_stored;

@@ -202,6 +202,11 @@ private slots:
         const QuarnBusMsg zone = h.ask(GetZoneMsg(32), eGetZoneMsgResp);
         QCOMPARE(le32At(zone, 0), le32At(zone, 4));
         QCOMPARE(zone.bodyByte(13) & 4, 4);
+
+        // The program echoes its stored options word; the band bit stays the head's.
+        QCOMPARE(le16At(h.ask(SetAdminOptionsMsg(0x2003), eGetAdminOptionsMsgResp), 0),
+                 quint16(0x2043));
+        QCOMPARE(headTypeOf(h.ask(GetSysInformationMsg(), eGetSysInformationMsgResp)), 1);
     }
 
     void versions_perProcessorId_data()
