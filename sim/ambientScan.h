@@ -30,7 +30,6 @@ public:
     void startAuto(const Zone& zone);
     void startChannel(int channel, const Zone& zone);
     void stop();
-    bool isRunning() const { return m_timer.isActive(); }
 
 signals:
     void autoScanFinished();

@@ -1,6 +1,7 @@
 #include "sim/flashTargetController.h"
 
 #include "bus/deviceMsgs.h"
+#include "bus/msgShapes.h"
 #include "sim/frameLog.h"
 
 namespace {
@@ -66,8 +67,6 @@ void FlashTargetController::write(const QuarnBusMsg& r)
         return;
     m_packetsExpected = 0;
     QByteArray sum;
-    for (int shift = 0; shift < 32; shift += 8)
-        sum.append(char((m_checksum >> shift) & 0xFF));
-    emit sectionWritten(m_checksum);
+    appendLe32(sum, m_checksum);
     sendLater(m_timing.checksumMs, eSetEepromMsg, SetEepromMsgReq::kWrite, sum);
 }

@@ -30,9 +30,6 @@ public:
     int pulseCount() const { return m_pulses; }
     bool isAwaitingPackets() const { return m_packetsExpected > 0; }
 
-signals:
-    void sectionWritten(quint32 checksum);
-
 private:
     void erase(const QuarnBusMsg& request);
     void write(const QuarnBusMsg& request);

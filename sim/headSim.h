@@ -37,7 +37,6 @@ public:
     ~HeadSim() override;
 
     SimPort* port() const { return m_port; }
-    SimScenario& scenario() const { return *m_scenario; }
     MstController* mst() const { return m_mst; }
     RadController* rad() const { return m_rad; }
     FlashTargetController* hcc() const { return m_hcc; }

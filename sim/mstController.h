@@ -45,8 +45,6 @@ public:
     void handle(const QuarnBusMsg& request) override;
 
     const HeadSettings& settings() const { return m_settings; }
-    const HeadSettings& storedSettings() const { return m_stored; }
-    quint16 adminOptions() const { return m_adminOptions; }
     bool isScanning() const { return isScanMode(m_settings.operatingMode); }
     bool isBand900() const { return m_band900; }
     const Zone& currentZone() const;

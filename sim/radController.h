@@ -27,7 +27,6 @@ public:
 
     void handle(const QuarnBusMsg& request) override;
 
-    int resultsPerSecond() const { return m_rate; }
     static QByteArray statusText();
 
 private:

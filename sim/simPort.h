@@ -45,16 +45,15 @@ public:
     ~SimPort() override;
 
     void setLog(FrameLog* log) { m_log = log; }
-    FrameLog* log() const { return m_log; }
 
     void send(char srcId, const QuarnBusMsg& msg);
 
-    const FaultPlan& faults() const { return m_faults; }
     Counters counters() const { return m_counters; }
 
 signals:
     void received(QuarnBusMsg msg);
-    // A frame that went to the line (after the fault plan kept it), as the controller built it.
+    // A frame handed to the line (the fault plan kept it; a delay still holds it back), as
+    // the controller built it.
     void sent(char srcId, QuarnBusMsg msg);
 
 private:

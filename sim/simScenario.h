@@ -50,7 +50,6 @@ public:
 
     SimScenario(Kind kind, quint32 seed);
 
-    Kind kind() const { return m_kind; }
     Strength strength(double t) const;
     // Result number sample, t seconds into the run, with the transmitter at powerLevel
     // (0 = off). Its noise depends on the seed and the sample number alone.

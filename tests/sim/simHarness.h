@@ -22,7 +22,6 @@ public:
     SimHarness& operator=(const SimHarness&) = delete;
 
     HeadSim& sim() { return *m_sim; }
-    QuarnBus& bus() { return *m_bus; }
 
     void send(const QuarnBusMsg& msg);
     // What the program's bus forwarded, of one type (and source, when given).

@@ -26,8 +26,6 @@ private slots:
             << "    1.500 KEY QuarnActivateHapticRequest(82) param 0 body 04 32";
         QTest::newRow("trip") << QuarnBusMsg(SetTripLevelMsg(3))
                               << "    1.500 MST SetTripLevelMsg(82) param 0 body 03";
-        QTest::newRow("unknown") << QuarnBusMsg(QuarnBusMsgType(200), BusId::Rad)
-                                 << "    1.500 RAD unknown(200) param 0 body -";
     }
 
     void describeFrame_namesDeviceRequestParamAndBody()

@@ -19,20 +19,6 @@ private slots:
                  semi.harm2nd);
     }
 
-    void reading_scalesWithPower_andClassifiesAtDefaultTrip()
-    {
-        const SimScenario semi(SimScenario::Kind::Semiconductor, 1);
-        const SimScenario corrosive(SimScenario::Kind::Corrosive, 1);
-        const auto r = semi.reading(0, 0, 15);
-        QCOMPARE(r.txPower, quint8(15));
-        QVERIFY(r.harm2nd > 127 && r.harm3rd < 127); // threshold at trip level 10
-        const auto c = corrosive.reading(0, 0, 15);
-        QVERIFY(c.harm3rd > 127 && c.harm2nd < 127);
-        const auto off = semi.reading(0, 0, 0);
-        QCOMPARE(off.txPower, quint8(0));
-        QVERIFY(off.harm2nd < 25 && off.harm3rd < 25);
-    }
-
     void noise_dependsOnSeedAndSampleOnly()
     {
         const SimScenario a(SimScenario::Kind::Quiet, 5);
