@@ -24,6 +24,21 @@ constexpr const char* kCardIdProperty = "ID_PATH";
 constexpr const char* kCardIdPath = "platform-omap_hsmmc.1";
 constexpr const char* kCardPartition = "mmcblk1p1";
 constexpr const char* kDateFormat = "yyyy.MM.dd-hh:mm:ss";
+// The internal flash as the board mounts it; the card's line comes and goes with the card.
+constexpr const char* kSandboxMounts = "/dev/mmcblk0p2 / ext4 rw,relatime 0 0\n"
+                                       "/dev/mmcblk0p1 /media/mmcblk0p1 vfat rw,relatime 0 0\n"
+                                       "/dev/mmcblk0p4 /media/mmcblk0p4 ext4 rw,relatime 0 0\n";
+constexpr const char* kSandboxVersion = "2.4.0\n";
+
+void writeIfMissing(const QString& path, const QByteArray& content)
+{
+    if (QFileInfo::exists(path))
+        return;
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(content);
+}
 } // namespace
 
 Board& Board::Get()
@@ -40,6 +55,19 @@ void Board::UseSandbox(const QString& root, const QString& serialDevice)
     board.m_root = QDir::cleanPath(QDir(root).absolutePath());
     board.m_serialDevice = serialDevice;
     board.m_clockOffsetMs = 0;
+}
+
+void Board::PrepareSandbox() const
+{
+    if (!IsSandbox())
+        return;
+    QDir().mkpath(SettingsRoot());
+    QDir().mkpath(FlashTestFolder());
+    QDir().mkpath(QFileInfo(CardPresenceMarker()).path());
+    writeIfMissing(MountTable(), kSandboxMounts);
+    writeIfMissing(BacklightBrightnessFile(), "100\n");
+    writeIfMissing(BacklightPowerFile(), "0\n");
+    writeIfMissing(VersionRecord(), kSandboxVersion);
 }
 
 QString Board::devicePath(const char* path) const

@@ -30,6 +30,11 @@ public:
     // serialDevice. Call before anything opens a path.
     static void UseSandbox(const QString& root, const QString& serialDevice);
 
+    // Creates what a run needs under the sandbox root and is still missing: the settings
+    // and flash folders, a mount table without the card, the backlight files and the
+    // version record. The desktop build calls it at start.
+    void PrepareSandbox() const;
+
     bool IsSandbox() const { return !m_root.isEmpty(); }
     QString Root() const { return m_root; }
 

@@ -28,5 +28,6 @@ int main(int argc, char* argv[])
 
     QDir().mkpath(parser.value(root));
     Board::UseSandbox(parser.value(root), parser.value(serial));
+    Board::Get().PrepareSandbox();
     return RunInstrument(app);
 }

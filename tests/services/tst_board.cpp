@@ -80,6 +80,27 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), QByteArray("50\n"));
     }
+
+    void prepareSandbox_createsWhatIsMissing_keepsWhatIsThere()
+    {
+        Board& board = Board::Get();
+        board.PrepareSandbox();
+        QVERIFY(QFileInfo(board.SettingsRoot()).isDir());
+        QVERIFY(QFileInfo(board.FlashTestFolder()).isDir());
+        QFile mounts(board.MountTable());
+        QVERIFY(mounts.open(QIODevice::ReadOnly));
+        const QByteArray table = mounts.readAll();
+        QVERIFY(table.contains(" /media/mmcblk0p4 "));
+        QVERIFY(!table.contains("mmcblk1p1")); // no card until one is inserted
+        QVERIFY(!board.ProbeCardInserted());
+        QFile power(board.BacklightPowerFile());
+        QVERIFY(power.open(QIODevice::ReadOnly));
+        QCOMPARE(power.readAll(), QByteArray("0\n"));
+        QVERIFY(QFileInfo::exists(board.VersionRecord()));
+        QFile brightness(board.BacklightBrightnessFile());
+        QVERIFY(brightness.open(QIODevice::ReadOnly));
+        QCOMPARE(brightness.readAll(), QByteArray("50\n")); // written by the previous case
+    }
 };
 
 QUARN_TEST_MAIN(TestBoard)

@@ -1,0 +1,221 @@
+#include "sim/frameLog.h"
+#include "sim/headSim.h"
+#include "sim/ptyDevice.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int s_signalPipe[2] = {-1, -1};
+FrameLog* s_log = nullptr;
+
+void onSignal(int signal)
+{
+    const char byte = char(signal);
+    [[maybe_unused]] const ssize_t n = ::write(s_signalPipe[0], &byte, 1);
+}
+
+// Qt's own messages (the frame receiver's rejects among them) go to the frame log.
+void logMessage(QtMsgType, const QMessageLogContext&, const QString& text)
+{
+    if (s_log)
+        s_log->note(text);
+}
+
+struct Cli
+{
+    SimOptions options;
+    QString link;
+    QString logFile;
+};
+
+bool fail(const QString& text)
+{
+    QFile err;
+    err.open(stderr, QIODevice::WriteOnly);
+    err.write(QStringLiteral("quarn-headsim: %1\n").arg(text).toLocal8Bit());
+    return false;
+}
+
+bool parse(const QCoreApplication& app, Cli& cli)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Simulated head: MST, RAD, HCC, KEY and BBM on a pseudo-terminal."));
+    parser.addHelpOption();
+    auto option = [&parser](const char* name, const char* help, const char* value = nullptr) {
+        QCommandLineOption o(QString::fromLatin1(name), QString::fromLatin1(help));
+        if (value)
+            o.setValueName(QString::fromLatin1(value));
+        parser.addOption(o);
+        return o;
+    };
+    const auto link = option("link", "Make PATH a symlink to the line; removed on exit.", "PATH");
+    const auto log = option("log", "Log received frames to FILE instead of stderr.", "FILE");
+    const auto rate = option("rate", "Result records per second (default 20, 0 = none).", "N");
+    const auto scenario =
+        option("scenario", "sweep (default), quiet, semiconductor or corrosive.", "NAME");
+    const auto seed = option("seed", "Seed of every random choice (default 1).", "N");
+    const auto drop = option("drop", "Drop this percentage of outgoing frames.", "PERCENT");
+    const auto corrupt =
+        option("corrupt", "Send this percentage of frames with a bad checksum.", "PERCENT");
+    const auto delay = option("delay", "Send every frame this much later.", "MS");
+    const auto silent =
+        option("silent", "Never answer as these controllers (e.g. HCC,BBM).", "DEVICES");
+    const auto headType = option("head-type", "Head type 0 to 3 (default 2; 1 = 900 MHz).", "N");
+    const auto hccCode = option("hcc-code", "HCC hardware code (default 01).", "CODE");
+    const auto keyCode = option("key-code", "KEY hardware code (default 01).", "CODE");
+    const auto charge = option("charge", "Battery charge at start in percent (default 87).", "N");
+    const auto mains = option("mains", "Start on mains power (SIGUSR1 toggles it).");
+    const auto rtcStopped = option("rtc-stopped", "Report a stopped clock oscillator until set.");
+    parser.process(app);
+
+    SimOptions& o = cli.options;
+    bool ok = true;
+    auto number = [&](const QCommandLineOption& opt, double low, double high, double fallback) {
+        if (!parser.isSet(opt))
+            return fallback;
+        bool valid = false;
+        const double value = parser.value(opt).toDouble(&valid);
+        if (!valid || value < low || value > high) {
+            ok = fail(QStringLiteral("--%1 wants a number from %2 to %3")
+                          .arg(opt.names().first())
+                          .arg(low)
+                          .arg(high));
+            return fallback;
+        }
+        return value;
+    };
+    o.resultsPerSecond = int(number(rate, 0, 1000, o.resultsPerSecond));
+    o.seed = quint32(number(seed, 0, 4294967295.0, o.seed));
+    o.faults.dropPercent = number(drop, 0, 100, 0);
+    o.faults.corruptPercent = number(corrupt, 0, 100, 0);
+    o.faults.delayMs = int(number(delay, 0, 60000, 0));
+    o.mst.headType = int(number(headType, 0, 3, o.mst.headType));
+    o.battery.chargePercent = int(number(charge, 0, 100, o.battery.chargePercent));
+    o.battery.mains = parser.isSet(mains);
+    o.battery.oscillatorStopped = parser.isSet(rtcStopped);
+    if (parser.isSet(hccCode))
+        o.hccHardwareCode = parser.value(hccCode).toLatin1();
+    if (parser.isSet(keyCode))
+        o.keyHardwareCode = parser.value(keyCode).toLatin1();
+    if (parser.isSet(scenario)) {
+        const auto kind = SimScenario::kindFromName(parser.value(scenario));
+        if (kind)
+            o.scenario = *kind;
+        else
+            ok = fail(QStringLiteral("unknown scenario %1").arg(parser.value(scenario)));
+    }
+    for (const QString& name : parser.value(silent).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const char id = busIdFromName(name.trimmed());
+        if (id == 0 || id == BusId::Tsc)
+            ok = fail(QStringLiteral("--silent: unknown controller %1").arg(name));
+        else
+            o.faults.silent.set(quint8(id));
+    }
+    cli.link = parser.value(link);
+    cli.logFile = parser.value(log);
+    return ok;
+}
+
+bool makeLink(const QString& link, const QString& target)
+{
+    const QFileInfo info(link);
+    if (info.isSymLink())
+        QFile::remove(link); // left by an earlier run that was killed
+    else if (info.exists())
+        return fail(QStringLiteral("%1 exists and is not a symlink").arg(link));
+    if (!QFile::link(target, link))
+        return fail(QStringLiteral("cannot create the link %1").arg(link));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("quarn-headsim"));
+    Cli cli;
+    if (!parse(app, cli))
+        return 2;
+
+    QFile logFile;
+    if (cli.logFile.isEmpty()) {
+        logFile.open(stderr, QIODevice::WriteOnly);
+    } else {
+        logFile.setFileName(cli.logFile);
+        if (!logFile.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+            fail(QStringLiteral("cannot write %1").arg(cli.logFile));
+            return 1;
+        }
+    }
+    FrameLog log(&logFile);
+    s_log = &log;
+    qInstallMessageHandler(&logMessage);
+
+    auto* line = new PtyDevice;
+    if (!line->openPty()) {
+        fail(QStringLiteral("no pseudo-terminal: %1").arg(line->errorString()));
+        return 1;
+    }
+    if (!cli.link.isEmpty() && !makeLink(cli.link, line->slaveName()))
+        return 1;
+
+    HeadSim sim(line, cli.options);
+    sim.port()->setLog(&log);
+    QObject::connect(line, &PtyDevice::listenerChanged, &app, [&log](bool present) {
+        log.note(present ? QStringLiteral("line opened") : QStringLiteral("line closed"));
+    });
+
+    // Signals arrive through a socket pair so that they are handled in the event loop.
+    ::socketpair(AF_UNIX, SOCK_STREAM, 0, s_signalPipe);
+    QSocketNotifier signalNotifier(s_signalPipe[1], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&] {
+        char signal = 0;
+        if (::read(s_signalPipe[1], &signal, 1) != 1)
+            return;
+        if (signal == SIGUSR1) {
+            sim.bbm()->setMains(!sim.bbm()->isOnMains());
+            log.note(sim.bbm()->isOnMains() ? QStringLiteral("mains connected")
+                                            : QStringLiteral("mains disconnected"));
+            return;
+        }
+        QCoreApplication::quit();
+    });
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
+        std::signal(signal, &onSignal);
+
+    QFile out;
+    out.open(stdout, QIODevice::WriteOnly);
+    out.write(QStringLiteral("quarn-headsim: line %1%2\n")
+                  .arg(line->slaveName(),
+                       cli.link.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(cli.link))
+                  .toLocal8Bit());
+    out.flush();
+    log.note(QStringLiteral("head on %1, seed %2").arg(line->slaveName()).arg(cli.options.seed));
+
+    const int result = app.exec();
+
+    const SimPort::Counters c = sim.port()->counters();
+    log.note(QStringLiteral("received %1, sent %2, dropped %3, corrupted %4, silenced %5, "
+                            "unheard %6")
+                 .arg(c.received)
+                 .arg(c.sent)
+                 .arg(c.dropped)
+                 .arg(c.corrupted)
+                 .arg(c.silenced)
+                 .arg(line->unheardWrites()));
+    if (!cli.link.isEmpty() && QFileInfo(cli.link).symLinkTarget() == line->slaveName())
+        QFile::remove(cli.link);
+    s_log = nullptr;
+    return result;
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "bus/quarnBusMsg.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <bitset>
+#include <deque>
+#include <random>
+
+class FrameLog;
+class QIODevice;
+class QuarnBusMsgReceiver;
+
+// Faults the head can be told to make, for reliability work on the program.
+struct FaultPlan
+{
+    double dropPercent = 0;    // share of outgoing frames never sent
+    double corruptPercent = 0; // share of outgoing frames sent with a wrong checksum
+    int delayMs = 0;           // every outgoing frame leaves this much later, in order
+    std::bitset<256> silent;   // controllers whose frames never leave
+
+    bool isSilent(char busId) const { return silent.test(quint8(busId)); }
+};
+
+// The head's side of the line: assembles frames for the five controllers with the bus's
+// own receiver, writes every frame a controller sends (with that controller's id as
+// source) and applies the fault plan on the way out.
+class SimPort : public QObject
+{
+    Q_OBJECT
+public:
+    struct Counters
+    {
+        int received = 0;
+        int sent = 0;
+        int dropped = 0;
+        int corrupted = 0;
+        int silenced = 0;
+    };
+
+    SimPort(QIODevice* line, const FaultPlan& faults, quint32 seed, QObject* parent = nullptr);
+    ~SimPort() override;
+
+    void setLog(FrameLog* log) { m_log = log; }
+
+    void send(char srcId, const QuarnBusMsg& msg);
+
+    Counters counters() const { return m_counters; }
+
+signals:
+    void received(QuarnBusMsg msg);
+    // A frame handed to the line (the fault plan kept it; a delay still holds it back), as
+    // the controller built it.
+    void sent(char srcId, QuarnBusMsg msg);
+
+private:
+    void onReadyRead();
+    void onFrame(const QByteArray& frame);
+    void write(const QByteArray& frame);
+    void writeDue();
+    bool chance(double percent);
+
+    QIODevice* m_line;
+    QuarnBusMsgReceiver* m_receiver;
+    FrameLog* m_log = nullptr;
+    FaultPlan m_faults;
+    std::mt19937 m_random;
+    Counters m_counters;
+
+    struct Delayed
+    {
+        qint64 dueMs;
+        QByteArray frame;
+    };
+    std::deque<Delayed> m_delayed;
+    QElapsedTimer m_clock;
+    QTimer m_delayTimer;
+};
