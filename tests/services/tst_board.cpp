@@ -92,7 +92,7 @@ private slots:
         const QByteArray table = mounts.readAll();
         QVERIFY(table.contains(" /media/mmcblk0p4 "));
         QVERIFY(!table.contains("mmcblk1p1")); // no card until one is inserted
-        QVERIFY(!board.ProbeCardInserted());
+        QVERIFY(!board.IsCardMounted());
         QFile power(board.BacklightPowerFile());
         QVERIFY(power.open(QIODevice::ReadOnly));
         QCOMPARE(power.readAll(), QByteArray("0\n"));
