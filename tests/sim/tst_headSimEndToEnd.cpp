@@ -118,7 +118,8 @@ private slots:
         Board& b = Board::Get();
         const QString root = QuarnTest::SandboxRoot();
         QCOMPARE(runCardScript("insert", root), 0);
-        QVERIFY(b.ProbeCardInserted());
+        QVERIFY(b.OpenCardSlotProbe()->IsCardInserted());
+        QVERIFY(b.IsCardMounted());
         QFile mounts(b.MountTable());
         QVERIFY(mounts.open(QIODevice::ReadOnly));
         QVERIFY(mounts.readAll().contains("mmcblk1p1"));
@@ -129,7 +130,8 @@ private slots:
         mounts.close();
 
         QCOMPARE(runCardScript("remove", root), 0);
-        QVERIFY(!b.ProbeCardInserted());
+        QVERIFY(!b.OpenCardSlotProbe()->IsCardInserted());
+        QVERIFY(!b.IsCardMounted());
         QVERIFY(mounts.open(QIODevice::ReadOnly));
         QVERIFY(!mounts.readAll().contains("mmcblk1p1"));
     }
