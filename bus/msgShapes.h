@@ -12,6 +12,8 @@ class HeadAnswerMsg : public QuarnBusMsg
 public:
     static constexpr QuarnBusMsgType kType = Type;
     explicit HeadAnswerMsg(const QByteArray& frame) : QuarnBusMsg(frame) {}
+    // A broadcast message of this type seen under its own name again.
+    explicit HeadAnswerMsg(const QuarnBusMsg& msg) : QuarnBusMsg(msg) {}
 };
 
 // A request to MST with an empty body.

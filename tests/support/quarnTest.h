@@ -1,5 +1,7 @@
 #pragma once
 
+#include "resources/quarnResources.h"
+
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
@@ -44,13 +46,16 @@ int run(QObject* testObject, int argc, char** argv);
 } // namespace QuarnTest
 
 // Like QTEST_MAIN, with the sandbox and the warning guard.
-#define QUARN_TEST_MAIN_APP(AppClass, TestClass)                                                   \
+#define QUARN_TEST_MAIN_APP(AppClass, TestClass, ...)                                              \
     int main(int argc, char** argv)                                                                \
     {                                                                                              \
         AppClass app(argc, argv);                                                                  \
+        __VA_ARGS__;                                                                               \
         TestClass test;                                                                            \
         return QuarnTest::run(&test, argc, argv);                                                  \
     }
 
-#define QUARN_TEST_MAIN(TestClass) QUARN_TEST_MAIN_APP(QCoreApplication, TestClass)
-#define QUARN_GUI_TEST_MAIN(TestClass) QUARN_TEST_MAIN_APP(QApplication, TestClass)
+#define QUARN_TEST_MAIN(TestClass) QUARN_TEST_MAIN_APP(QCoreApplication, TestClass, )
+// Widget tests link the UI library and see its pictures and style sheet.
+#define QUARN_GUI_TEST_MAIN(TestClass)                                                             \
+    QUARN_TEST_MAIN_APP(QApplication, TestClass, QuarnResources::Init())
