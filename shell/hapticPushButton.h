@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QPushButton>
+
+// A push button that gives a vibration pulse on every press when touch feedback is on.
+class HapticPushButton : public QPushButton
+{
+    Q_OBJECT
+    Q_PROPERTY(unsigned char vibrateMsec READ vibrateMsec WRITE setVibrateMsec)
+public:
+    HapticPushButton(const QIcon& icon, const QString& text, QWidget* parent = nullptr);
+    explicit HapticPushButton(const QString& text, QWidget* parent = nullptr);
+    explicit HapticPushButton(QWidget* parent = nullptr);
+
+    unsigned char vibrateMsec() const { return m_vibrateMsec; }
+    void setVibrateMsec(unsigned char msec) { m_vibrateMsec = msec; }
+    // While auto-repeating, vibrate on every n-th press only (0: every press).
+    void setVibrateModuloWhenAutoRepeat(unsigned int modulo) { m_repeatModulo = modulo; }
+
+public slots:
+    void ConnectWithBaseSignal();
+    void VibrateOnClick();
+    void ResetModuloCount() { m_pressCount = 0; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void deferConnection();
+
+    unsigned char m_vibrateMsec = 50;
+    unsigned int m_repeatModulo = 0;
+    unsigned int m_pressCount = 0;
+};
