@@ -1,11 +1,30 @@
 #include "shell/startup.h"
 
-#include "bus/quarnBus.h"
 #include "resources/quarnResources.h"
+#include "services/timeService.h"
+#include "settings/brightnessUserSetting.h"
+#include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
 #include "shell/boardScreen.h"
+#include "shell/quarn24ex.h"
 
 #include <QApplication>
+#include <QDebug>
+#include <QFile>
+
+void ApplyStyleSheet(QApplication& app)
+{
+    QFile file(QStringLiteral(":/:/qss/QuarnStyle.qss"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        qDebug() << "not here";
+        return;
+    }
+    QByteArray text = file.readAll();
+    const int nul = text.indexOf('\0');
+    if (nul >= 0)
+        text.truncate(nul);
+    app.setStyleSheet(QString::fromUtf8(text));
+}
 
 int RunInstrument(QApplication& app)
 {
@@ -13,8 +32,19 @@ int RunInstrument(QApplication& app)
     QCoreApplication::setOrganizationName(QStringLiteral("VEK"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("vek.example.com"));
     QCoreApplication::setApplicationName(QStringLiteral("QUARN_2_4"));
+
+    // The time service is the first user of the bus: the line opens here and the first
+    // clock request goes out.
+    TimeService::Get();
+    ApplyStyleSheet(app);
     UserSettingsStore::Configure();
-    QuarnBus::Get();
+    BrightnessUserSetting().RefreshLocalBrightness();
     BoardScreen::HideCursor(app);
-    return app.exec();
+    UserSettingsService::Get();
+
+    auto window = std::make_unique<Quarn24EX>();
+    BoardScreen::ShowMainWindow(*window);
+    const int code = app.exec();
+    window.reset();
+    return code;
 }

@@ -1,0 +1,197 @@
+#include "screens/bargraph.h"
+
+#include "bus/quarnBus.h"
+#include "screens/harmonicsAnalyzer.h"
+#include "settings/muteUserSetting.h"
+#include "settings/powerLevelUserSetting.h"
+#include "settings/tripLevelUserSetting.h"
+#include "settings/txPowerModeUserSetting.h"
+#include "settings/volumeUserSetting.h"
+#include "shell/hapticService.h"
+#include "shell/middleMan.h"
+#include "ui_bargraph.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+QPixmap image(const char* name)
+{
+    return QPixmap(QStringLiteral(":/:/images/images/") + QLatin1String(name));
+}
+
+QIcon icon(const char* name)
+{
+    return QIcon(QStringLiteral(":/:/images/images/") + QLatin1String(name));
+}
+
+constexpr int kBarBottomY = 208;
+constexpr int kFillBaseY = 206;
+constexpr int kBarTopY = 38;
+constexpr int kPowerBarX = 40;
+constexpr int kRx2BarX = 120;
+constexpr int kRx3BarX = 180;
+constexpr unsigned char kTouchPulseMs = 50;
+constexpr unsigned int kVolumeVibrateEvery = 5;
+
+// Marker offset for a level: where a power bar of that many power units would end.
+int levelOffset(int level)
+{
+    return (5 * level) * 166 / 100;
+}
+} // namespace
+
+Bargraph::Bargraph(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::Bargraph>())
+{
+    ui->setupUi(this);
+    ui->btnVolDown->setVibrateModuloWhenAutoRepeat(kVolumeVibrateEvery);
+    ui->btnVolUp->setVibrateModuloWhenAutoRepeat(kVolumeVibrateEvery);
+
+    const char* const files[eImageCount] = {
+        "sliderbar.png",      "power_scale.png",    "threshold_scale",    "power_bar_bottom.png",
+        "power_bar_fill.png", "power_bar_top.png",  "rx2_bar_bottom.png", "rx2_bar_fill.png",
+        "rx2_bar_top.png",    "rx3_bar_bottom.png", "rx3_bar_fill.png",   "rx3_bar_top.png",
+        "threshold_rule.png", "auto_pwr.png",       "threshold_btn_rule2"};
+    for (int i = 0; i < eImageCount; ++i)
+        m_images[i] = image(files[i]);
+
+    connect(HarmonicsAnalyzer::Get(), &HarmonicsAnalyzer::HarmonicData, this,
+            &Bargraph::NewHarmonicData);
+    connect(QuarnBus::Get(), &QuarnBus::newMsg, this, &Bargraph::onNewRawMsg);
+    connect(MiddleMan::Get(), &MiddleMan::volumeBarDone, this, &Bargraph::buttonChange);
+    connect(this, &Bargraph::startVolumeBar, MiddleMan::Get(), &MiddleMan::passVolumeBarStart);
+}
+
+Bargraph::~Bargraph() = default;
+
+void Bargraph::NewHarmonicData(int txPower, int harm2nd, int harm3rd)
+{
+    rx2Height = qMin(harm2nd, kRxFullScale) * kFullBar / kRxFullScale;
+    rx3Height = qMin(harm3rd, kRxFullScale) * kFullBar / kRxFullScale;
+    powerHeight = txPower * 830 / 100;
+    update();
+}
+
+void Bargraph::onNewRawMsg(QuarnBusMsg msg)
+{
+    // The head may have changed the levels the markers show.
+    if (msg.type == eGetSystemDataMsgResp)
+        update();
+}
+
+void Bargraph::placeBar(QVector<Placement>& out, Image bottom, int x, int height)
+{
+    // The fill and top images follow the bottom image in the enumeration.
+    out.append({bottom, x, kBarBottomY});
+    for (int i = 0; i < height; i += 2)
+        out.append({Image(bottom + 1), x, kFillBaseY - i});
+    if (height > kFullBar - 1)
+        out.append({Image(bottom + 2), x, kBarTopY});
+}
+
+QVector<Bargraph::Placement> Bargraph::placements() const
+{
+    QVector<Placement> out;
+    out.reserve(3 * (kFullBar / 2 + 2) + 8);
+    out.append({eSliderBar, 30, 30});
+    out.append({eSliderBar, 110, 30});
+    out.append({eSliderBar, 170, 30});
+    out.append({ePowerScale, 63, 40});
+
+    // With the transmitter off no part of any bar is drawn.
+    if (powerHeight > 0) {
+        placeBar(out, ePowerBottom, kPowerBarX, powerHeight);
+        placeBar(out, eRx2Bottom, kRx2BarX, rx2Height);
+        placeBar(out, eRx3Bottom, kRx3BarX, rx3Height);
+    }
+
+    out.append({eThresholdScale, 143, 124});
+    const int powerLevel = PowerLevelUserSetting().Get();
+    out.append({ePowerRule, 30, 206 - levelOffset(powerLevel)});
+    if (TxPowerModeUserSetting().Get() == 1)
+        out.append({eAutoPower, 10, 199 - levelOffset(powerLevel)});
+    out.append({eTripRule, 110, 202 - levelOffset(TripLevelUserSetting().Get())});
+    return out;
+}
+
+void Bargraph::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    for (const Placement& p : placements())
+        painter.drawPixmap(p.x, p.y, m_images[p.image]);
+    if (!volumeMode)
+        UpdateSettingsIcons();
+}
+
+void Bargraph::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+    const int x = event->pos().x();
+    const int y = event->pos().y();
+    if (y < 30 || y > 225)
+        return;
+
+    if (x >= 10 && x <= 87) {
+        HapticService::Get()->OneShotVibrateIfEnabled(kTouchPulseMs);
+        PowerLevelUserSetting power;
+        if (y <= 122)
+            power.Increment();
+        else
+            power.Decrement();
+    } else if (x >= 90 && x <= 227) {
+        HapticService::Get()->OneShotVibrateIfEnabled(kTouchPulseMs);
+        TripLevelUserSetting trip;
+        if (y <= 164)
+            trip.Increment();
+        else
+            trip.Decrement();
+        // Results repaint while transmitting; when idle the marker must move now.
+        if (powerHeight == 0)
+            update();
+    }
+}
+
+void Bargraph::on_btnHome_clicked()
+{
+    emit homeSelected();
+}
+
+void Bargraph::on_btnVolDown_clicked()
+{
+    if (volumeMode) {
+        VolumeUserSetting().Decrement();
+        return;
+    }
+    MuteUserSetting().Toggle();
+    UpdateSettingsIcons();
+}
+
+void Bargraph::on_btnVolUp_clicked()
+{
+    if (volumeMode) {
+        VolumeUserSetting().Increment();
+        return;
+    }
+    volumeMode = true;
+    m_muteIconShown = -1;
+    ui->btnVolDown->setIcon(icon("audio_down.png"));
+    ui->btnVolUp->setIcon(icon("audio_up.png"));
+    emit startVolumeBar();
+}
+
+void Bargraph::UpdateSettingsIcons()
+{
+    // Runs on every repaint, at the head's result rate: only touch the icon on a change.
+    const int muted = MuteUserSetting().Get() != 0 ? 1 : 0;
+    if (muted == m_muteIconShown)
+        return;
+    m_muteIconShown = muted;
+    ui->btnVolDown->setIcon(icon(muted ? "audio_off.png" : "audio_on.png"));
+}
+
+void Bargraph::buttonChange()
+{
+    UpdateSettingsIcons();
+    ui->btnVolUp->setIcon(icon("audio_change.png"));
+    volumeMode = false;
+}

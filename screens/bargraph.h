@@ -1,0 +1,95 @@
+#pragma once
+
+#include "bus/quarnBusMsg.h"
+
+#include <QPixmap>
+#include <QVector>
+#include <QWidget>
+
+#include <memory>
+#include <sys/types.h>
+
+namespace Ui {
+class Bargraph;
+}
+
+// The main live view: bars of transmit power, RX2 and RX3 with the power-level and
+// trip-level markers; touching the bar areas steps power and trip level.
+class Bargraph : public QWidget
+{
+    Q_OBJECT
+public:
+    // Pixel scale of the bars: a full bar is 166 pixels; RX readings of 239 fill it.
+    static constexpr int kFullBar = 166;
+    static constexpr int kRxFullScale = 239;
+
+    explicit Bargraph(QWidget* parent = nullptr);
+    ~Bargraph() override;
+
+    enum Image
+    {
+        eSliderBar,
+        ePowerScale,
+        eThresholdScale,
+        ePowerBottom,
+        ePowerFill,
+        ePowerTop,
+        eRx2Bottom,
+        eRx2Fill,
+        eRx2Top,
+        eRx3Bottom,
+        eRx3Fill,
+        eRx3Top,
+        ePowerRule,
+        eAutoPower,
+        eTripRule,
+        eImageCount
+    };
+    struct Placement
+    {
+        Image image;
+        int x;
+        int y;
+        bool operator==(const Placement& o) const
+        {
+            return image == o.image && x == o.x && y == o.y;
+        }
+    };
+    // Everything the view paints, in painting order.
+    QVector<Placement> placements() const;
+
+    int rx2BarHeight() const { return rx2Height; }
+    int rx3BarHeight() const { return rx3Height; }
+    int powerBarHeight() const { return powerHeight; }
+    bool isVolumeMode() const { return volumeMode; }
+
+signals:
+    void barMessage(u_int8_t dst, u_int8_t cmd, u_int8_t sub, QByteArray data);
+    void homeSelected();
+    void startVolumeBar();
+
+public slots:
+    void on_btnHome_clicked();
+    void on_btnVolDown_clicked();
+    void on_btnVolUp_clicked();
+    void NewHarmonicData(int txPower, int harm2nd, int harm3rd);
+    void onNewRawMsg(QuarnBusMsg msg);
+    void UpdateSettingsIcons();
+    void buttonChange();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    static void placeBar(QVector<Placement>& out, Image bottom, int x, int height);
+
+    std::unique_ptr<Ui::Bargraph> ui;
+    int rx2Height = 0;
+    int rx3Height = 0;
+    int powerHeight = 0;
+    bool volumeMode = false;
+    int m_muteIconShown = -1; // mute state the button's icon shows, -1 = another icon
+
+    QPixmap m_images[eImageCount];
+};

@@ -1,0 +1,172 @@
+#include "shell/quarn24ex.h"
+
+#include "bus/measurementMsgs.h"
+#include "bus/quarnBus.h"
+#include "screens/bargraph.h"
+#include "screens/chartdisplay.h"
+#include "screens/frequencyhistogram.h"
+#include "screens/harmonicsAnalyzer.h"
+#include "screens/homescreen.h"
+#include "screens/spectralAnalysis.h"
+#include "services/sdCardMonitor.h"
+#include "settings/powerOnScreenSetting.h"
+#include "setup/setupscreen.h"
+#include "shell/keypad.h"
+#include "ui_quarn24ex.h"
+
+#include <QDebug>
+#include <QTimer>
+
+namespace {
+const char* kLowerBackground =
+    "QStackedWidget {background-image: url(:/:/images/images/main_backgrd_lower.png);}";
+constexpr int kSlideSpeedMs = 500;
+} // namespace
+
+Quarn24EX::Quarn24EX(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<Ui::Quarn24EX>())
+{
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("Quarn24EX"));
+    ui->setupUi(this);
+    bus = QuarnBus::Get();
+
+    keypad = new Keypad;
+    dataTimer = new QTimer(this);
+    barGraph = new Bargraph(this);
+    homeScreen = new HomeScreen(this);
+    chartDisplay = new ChartDisplay(this);
+    setupScreen = new SetupScreen(this);
+    frequencyHistogram = new FrequencyHistogram(this);
+    spectralAnalysis = new SpectralAnalysis(this);
+
+    SlidingStackedWidget* stack = ui->stackedWidget;
+    for (QWidget* page :
+         std::initializer_list<QWidget*>{homeScreen, barGraph, chartDisplay, keypad,
+                                         frequencyHistogram, setupScreen, spectralAnalysis})
+        stack->addWidget(page);
+    stack->setSpeed(kSlideSpeedMs);
+
+    makeConnections();
+    ShowPowerOnScreen();
+}
+
+Quarn24EX::~Quarn24EX() = default;
+
+void Quarn24EX::makeConnections()
+{
+    HarmonicsAnalyzer* analyzer = HarmonicsAnalyzer::Get();
+
+    connect(dataTimer, &QTimer::timeout, this, &Quarn24EX::getData);
+    connect(homeScreen, &HomeScreen::barSelected, this, &Quarn24EX::doBarGraph);
+    connect(homeScreen, &HomeScreen::keypadSelected, this, &Quarn24EX::doKeypad);
+    connect(homeScreen, &HomeScreen::spectralSelected, this, &Quarn24EX::doSpectral);
+    connect(homeScreen, &HomeScreen::spectralSelected, spectralAnalysis,
+            &SpectralAnalysis::startTimer);
+    connect(homeScreen, &HomeScreen::scanSelected, this, &Quarn24EX::doFreqScan);
+    connect(homeScreen, &HomeScreen::scanSelected, frequencyHistogram,
+            &FrequencyHistogram::initializeFrequencyValue);
+    connect(homeScreen, &HomeScreen::scanSelected, analyzer, &HarmonicsAnalyzer::SetFreqScanModeOn);
+    connect(homeScreen, &HomeScreen::chartSelected, this, &Quarn24EX::doChartRecorder);
+    connect(homeScreen, &HomeScreen::setupSelected, this, &Quarn24EX::doSetupScreen);
+    connect(keypad, &Keypad::setupSelected, this, &Quarn24EX::doSetupScreen);
+
+    connect(barGraph, &Bargraph::homeSelected, this, &Quarn24EX::doHomeScreen);
+    connect(spectralAnalysis, &SpectralAnalysis::homeSelected, this, &Quarn24EX::doHomeScreen);
+    connect(setupScreen, &SetupScreen::homeSelected, this, &Quarn24EX::doHomeScreen);
+    connect(chartDisplay, &ChartDisplay::homeSelected, this, &Quarn24EX::doHomeScreen);
+    connect(frequencyHistogram, &FrequencyHistogram::homeSelected, this, &Quarn24EX::doHomeScreen);
+
+    // Leaving for any view but the scan ends the analyzer's scan mode.
+    for (auto signal :
+         {&HomeScreen::barSelected, &HomeScreen::keypadSelected, &HomeScreen::spectralSelected,
+          &HomeScreen::chartSelected, &HomeScreen::setupSelected})
+        connect(homeScreen, signal, analyzer, &HarmonicsAnalyzer::SetFreqScanModeOff);
+    connect(frequencyHistogram, &FrequencyHistogram::homeSelected, analyzer,
+            &HarmonicsAnalyzer::SetFreqScanModeOff);
+
+    connect(homeScreen, &HomeScreen::headTypeAttached, setupScreen,
+            &SetupScreen::matchCountryScreenToHeadType);
+    connect(homeScreen, &HomeScreen::headTypeAttached, frequencyHistogram,
+            &FrequencyHistogram::setHeadType);
+    connect(homeScreen, &HomeScreen::shutMessageBusOff, bus, &QuarnBus::onBusShutDownRequested);
+    connect(homeScreen, &HomeScreen::slowMessageBusDown, bus, &QuarnBus::onBusSlowDownRequested);
+    connect(SdCardMonitor::Get(), &SdCardMonitor::UpdateDetected, this,
+            &Quarn24EX::doProcessSwUpdateScreen);
+}
+
+int Quarn24EX::currentPage() const
+{
+    return ui->stackedWidget->currentIndex();
+}
+
+QWidget* Quarn24EX::page(Page index) const
+{
+    return ui->stackedWidget->widget(index);
+}
+
+void Quarn24EX::slideTo(Page page, bool lowerBackground)
+{
+    ui->stackedWidget->slideInIdx(page);
+    if (lowerBackground)
+        ui->stackedWidget->setStyleSheet(QLatin1String(kLowerBackground));
+}
+
+void Quarn24EX::doHomeScreen()
+{
+    slideTo(eHomePage);
+}
+void Quarn24EX::doBarGraph()
+{
+    slideTo(eBarGraphPage);
+}
+void Quarn24EX::doFreqScan()
+{
+    slideTo(eFreqScanPage);
+}
+void Quarn24EX::doKeypad()
+{
+    slideTo(eKeypadPage);
+}
+void Quarn24EX::doSpectral()
+{
+    slideTo(eSpectralPage);
+}
+void Quarn24EX::doChartRecorder()
+{
+    slideTo(eChartPage);
+}
+void Quarn24EX::doSetupScreen()
+{
+    slideTo(eSetupPage, false);
+}
+
+void Quarn24EX::getData()
+{
+    bus->sendMsg(QuarnGetResultRequestMsg());
+}
+
+void Quarn24EX::ShowPowerOnScreen()
+{
+    switch (PowerOnScreenSetting().Get()) {
+    case 1:
+        doHomeScreen();
+        break;
+    case 2:
+        doChartRecorder();
+        break;
+    case 3:
+        doSpectral();
+        spectralAnalysis->startTimer();
+        break;
+    default:
+        doBarGraph();
+        break;
+    }
+}
+
+void Quarn24EX::doProcessSwUpdateScreen()
+{
+    qDebug() << "show sw update screen";
+    // The update dialog itself is still to come; the slot keeps its place in the wiring.
+    qDebug() << "sw update screen -- finished";
+}

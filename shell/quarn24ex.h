@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+
+class Bargraph;
+class ChartDisplay;
+class FrequencyHistogram;
+class HomeScreen;
+class Keypad;
+class QTimer;
+class QuarnBus;
+class SetupScreen;
+class SpectralAnalysis;
+
+namespace Ui {
+class Quarn24EX;
+}
+
+// The one full-screen window: the status bar over a sliding stack of every screen.
+class Quarn24EX : public QMainWindow
+{
+    Q_OBJECT
+public:
+    enum Page
+    {
+        eHomePage = 0,
+        eBarGraphPage = 1,
+        eChartPage = 2,
+        eKeypadPage = 3,
+        eFreqScanPage = 4,
+        eSetupPage = 5,
+        eSpectralPage = 6,
+    };
+
+    explicit Quarn24EX(QWidget* parent = nullptr);
+    ~Quarn24EX() override;
+
+    int currentPage() const;
+    QWidget* page(Page index) const;
+
+public slots:
+    void doHomeScreen();
+    void doBarGraph();
+    void doFreqScan();
+    void doKeypad();
+    void doSpectral();
+    void doChartRecorder();
+    void doSetupScreen();
+    void getData();
+    void doProcessSwUpdateScreen();
+
+private:
+    void ShowPowerOnScreen();
+    void slideTo(Page page, bool lowerBackground = true);
+    void makeConnections();
+
+    std::unique_ptr<Ui::Quarn24EX> ui;
+    Keypad* keypad = nullptr;
+    QTimer* dataTimer = nullptr;
+    Bargraph* barGraph = nullptr;
+    ChartDisplay* chartDisplay = nullptr;
+    SetupScreen* setupScreen = nullptr;
+    FrequencyHistogram* frequencyHistogram = nullptr;
+    HomeScreen* homeScreen = nullptr;
+    QuarnBus* bus = nullptr;
+    SpectralAnalysis* spectralAnalysis = nullptr;
+};
