@@ -1,3 +1,4 @@
+#include "bus/settingMsgs.h"
 #include "bus/systemDataMsgs.h"
 #include "services/board.h"
 #include "tests/support/quarnTest.h"
@@ -6,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
@@ -43,6 +45,20 @@ private:
             QRegularExpression(QStringLiteral("^ *[0-9.]+ %1 \\w+\\(%2\\) ").arg(device).arg(type),
                                QRegularExpression::MultilineOption),
             timeoutMs);
+    }
+
+    int frameCount(const QString& device, int type) const
+    {
+        return simLog().count(QRegularExpression(
+            QStringLiteral("^ *[0-9.]+ %1 \\w+\\(%2\\) ").arg(device).arg(type),
+            QRegularExpression::MultilineOption));
+    }
+
+    QVariant storedSetting(const QString& key) const
+    {
+        QSettings store(board() + QStringLiteral("/media/mmcblk0p4/Settings/VEK/QUARN_2_4.conf"),
+                        QSettings::IniFormat);
+        return store.value(key);
     }
 
     // Writes a frame into the line as the program would; the program keeps reading.
@@ -97,6 +113,35 @@ private slots:
         QVERIFY(waitForLogLine(
             QRegularExpression("^# line opened$", QRegularExpression::MultilineOption)));
         QVERIFY(m_desktopOutput.contains(QFile::encodeName(link())));
+    }
+
+    void startUpRequests_reachTheHead()
+    {
+        QVERIFY(waitForFrame("BBM", eRtcGetDateTimeMsg));
+        QVERIFY(waitForFrame("MST", eGetSystemDataMsg));
+        // The home screen's interrogation, half a second after start.
+        for (int type : {eGetSysInformationMsg, eGetCountryMsg, eGetFreqValueMsg, eGetUflagsMsg,
+                         eGetZoneListMsg})
+            QVERIFY2(waitForFrame("MST", type), qPrintable(QString::number(type)));
+    }
+
+    void settingsFile_fillsFromTheHeadsSystemData()
+    {
+        // The head's block differs from the program's defaults (power 0, volume 0).
+        QVERIFY(QTest::qWaitFor([&] { return storedSetting("userSettings/powerLevel").toInt() == 15; },
+                                5000));
+        QCOMPARE(storedSetting("userSettings/volume").toInt(), 20);
+        QCOMPARE(storedSetting("userSettings/freqValue").toUInt(), 2404000000u);
+        QCOMPARE(storedSetting("userSettings/region").toInt(), 33);
+        QCOMPARE(storedSetting("initFile").toInt(), 1);
+    }
+
+    void answeredRequests_areNotRepeated()
+    {
+        // Unanswered, the clock and system data requests would repeat every 1.5 s.
+        QVERIFY(!QTest::qWaitFor([&] { return frameCount("MST", eGetSystemDataMsg) > 1; }, 2000));
+        QCOMPARE(frameCount("BBM", eRtcGetDateTimeMsg), 1);
+        QCOMPARE(frameCount("MST", eGetSystemDataMsg), 1);
     }
 
     void desktopRun_hasItsBoardTree()
