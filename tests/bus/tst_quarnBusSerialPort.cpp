@@ -17,17 +17,17 @@ private:
     int m_master = -1;
     QString m_slaveName;
 
+    // Reads what the program wrote; the port flushes from the event loop.
     QByteArray readMaster(int expected)
     {
         QByteArray out;
-        for (int tries = 0; tries < 200 && out.size() < expected; ++tries) {
+        QTest::qWaitFor([&] {
             char buffer[512];
             const ssize_t n = ::read(m_master, buffer, sizeof buffer);
             if (n > 0)
                 out.append(buffer, int(n));
-            else
-                QTest::qWait(5);
-        }
+            return out.size() >= expected;
+        });
         return out;
     }
 
