@@ -21,7 +21,7 @@ private:
     QByteArray readMaster(int expected)
     {
         QByteArray out;
-        QTest::qWaitFor([&] {
+        (void)QTest::qWaitFor([&] {
             char buffer[512];
             const ssize_t n = ::read(m_master, buffer, sizeof buffer);
             if (n > 0)
