@@ -8,6 +8,7 @@
 #include "settings/userSettingsStore.h"
 #include "settings/volumeUserSetting.h"
 #include "shell/middleMan.h"
+#include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
 
@@ -18,18 +19,6 @@
 using P = Bargraph::Placement;
 
 namespace {
-QList<QuarnBusMsg> sent(FakeDevice* line)
-{
-    QList<QuarnBusMsg> out;
-    QByteArray bytes = line->takeWritten();
-    while (bytes.size() >= 10) {
-        const int n = quint8(bytes.at(6)) + 256 * quint8(bytes.at(7)) + 10;
-        out.append(QuarnBusMsg(bytes.left(n)));
-        bytes.remove(0, n);
-    }
-    return out;
-}
-
 int countOf(const QVector<P>& placements, Bargraph::Image image)
 {
     return int(std::count_if(placements.begin(), placements.end(),
@@ -173,7 +162,7 @@ private slots:
         QFETCH(int, value);
         QTest::mousePress(m_view, Qt::LeftButton, Qt::NoModifier, at);
         QTest::mouseRelease(m_view, Qt::LeftButton, Qt::NoModifier, at);
-        const QList<QuarnBusMsg> msgs = sent(m_line);
+        const QList<QuarnBusMsg> msgs = BusTraffic::split(m_line->takeWritten());
         if (type < 0) {
             QVERIFY(msgs.isEmpty());
             return;
@@ -190,7 +179,7 @@ private slots:
     {
         TripLevelUserSetting().SyncWithMasterValue((unsigned char)10);
         QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(150, 40));
-        const QList<QuarnBusMsg> msgs = sent(m_line);
+        const QList<QuarnBusMsg> msgs = BusTraffic::split(m_line->takeWritten());
         QCOMPARE(msgs.size(), 1); // the pulse only
         QCOMPARE(int(TripLevelUserSetting().Get()), 10);
     }

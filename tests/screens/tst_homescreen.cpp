@@ -9,6 +9,7 @@
 #include "settings/startupParametersSetting.h"
 #include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
+#include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
 
@@ -23,17 +24,6 @@ namespace {
 QByteArray fromMst(QuarnBusMsgType type, const QByteArray& body, char param = 0)
 {
     return QuarnBusMsg(type, BusId::Tsc, param, body).serializeFrom(BusId::Mst);
-}
-
-QList<QuarnBusMsg> parse(QByteArray bytes)
-{
-    QList<QuarnBusMsg> out;
-    while (bytes.size() >= 10) {
-        const int n = quint8(bytes.at(6)) + 256 * quint8(bytes.at(7)) + 10;
-        out.append(QuarnBusMsg(bytes.left(n)));
-        bytes.remove(0, n);
-    }
-    return out;
 }
 
 QString readFile(const QString& path)
@@ -68,11 +58,11 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         HomeScreen screen;
-        QVERIFY(parse(m_line->takeWritten()).isEmpty());
+        QVERIFY(BusTraffic::split(m_line->takeWritten()).isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(!m_line->written().isEmpty(), 2000);
         QVERIFY(clock.elapsed() >= 500);
         QList<int> types;
-        for (const QuarnBusMsg& msg : parse(m_line->takeWritten())) {
+        for (const QuarnBusMsg& msg : BusTraffic::split(m_line->takeWritten())) {
             types.append(msg.type);
             QCOMPARE(int(msg.destId), 0x48);
             QVERIFY(msg.body.isEmpty());

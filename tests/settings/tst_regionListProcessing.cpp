@@ -1,6 +1,6 @@
 #include "settings/regionListProcessing.h"
 #include "settings/regionUserSetting.h"
-#include "tests/settings/busTraffic.h"
+#include "tests/support/busTraffic.h"
 #include "tests/support/quarnTest.h"
 
 #include <QSignalSpy>

@@ -23,7 +23,7 @@
 #include "settings/tripLevelUserSetting.h"
 #include "settings/txPowerModeUserSetting.h"
 #include "settings/volumeUserSetting.h"
-#include "tests/settings/busTraffic.h"
+#include "tests/support/busTraffic.h"
 #include "tests/support/quarnTest.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "settings/userSettingInt.h"
 #include "settings/userSettingsStore.h"
-#include "tests/settings/busTraffic.h"
+#include "tests/support/busTraffic.h"
 #include "tests/support/quarnTest.h"
 
 #include <QFile>

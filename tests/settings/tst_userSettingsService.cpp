@@ -5,7 +5,7 @@
 #include "settings/hapticUserSetting.h"
 #include "settings/powerOnScreenSetting.h"
 #include "settings/userSettingsService.h"
-#include "tests/settings/busTraffic.h"
+#include "tests/support/busTraffic.h"
 #include "tests/support/quarnTest.h"
 
 #include <QDir>
