@@ -1,4 +1,5 @@
 #include "bus/quarnBus.h"
+#include "bus/rtcSetDateTimeMsg.h"
 #include "screens/harmonicsAnalyzer.h"
 #include "services/board.h"
 #include "services/metaScreenShotButton.h"
@@ -98,6 +99,17 @@ private slots:
                  Board::Get().Now().toString(QStringLiteral("hh:mm")));
         QCOMPARE(m_bar->volumeBarStartRect().top(), IconStatusBar::kStripHeight);
         QCOMPARE(m_bar->volumeBarStartRect().height(), m_bar->volumeBarRect().height());
+    }
+
+    void clock_followsTheBatteryBoardsClock()
+    {
+        // Hours away from the host's clock: the instrument takes the board's time.
+        QDateTime rtc = Board::Get().Now().addSecs(3 * 3600 + 17 * 60);
+        rtc.setTime(QTime(rtc.time().hour(), rtc.time().minute())); // a whole minute ahead
+        const QByteArray body = RtcSetDateTimeMsg(rtc, BusId::Tsc).body;
+        m_line->feed(
+            QuarnBusMsg(eRtcGetDateTimeMsg, BusId::Tsc, 0, body).serializeFrom(BusId::Bbm));
+        QCOMPARE(child<QLabel>("timeLabel")->text(), rtc.toString(QStringLiteral("hh:mm")));
     }
 
     void batteryIcon_data()
