@@ -105,7 +105,8 @@ private slots:
     {
         // Hours away from the host's clock: the instrument takes the board's time.
         QDateTime rtc = Board::Get().Now().addSecs(3 * 3600 + 17 * 60);
-        rtc.setTime(QTime(rtc.time().hour(), rtc.time().minute())); // a whole minute ahead
+        rtc.setTime(QTime(rtc.time().hour(),
+                          rtc.time().minute())); // on the minute: the label cannot roll over
         const QByteArray body = RtcSetDateTimeMsg(rtc, BusId::Tsc).body;
         m_line->feed(
             QuarnBusMsg(eRtcGetDateTimeMsg, BusId::Tsc, 0, body).serializeFrom(BusId::Bbm));
