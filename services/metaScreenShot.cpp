@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QtConcurrent>
 
+#include <algorithm>
+
 namespace {
 const char* kNomenclatureKt = ":/:/images/images/nomenclature_kt.png";
 const char* kNomenclature900 = ":/:/images/images/nomenclature_900.png";
