@@ -174,7 +174,9 @@ private slots:
         m_line->takeWritten();
         QTest::mouseClick(button, Qt::LeftButton);
         QCOMPARE(int(HeadlightUserSetting().Get()), 0);
-        QCOMPARE(QuarnBusMsg(m_line->takeWritten()).type, eSetHeadlightMsg);
+        const QuarnBusMsg sent(m_line->takeWritten());
+        QCOMPARE(sent.type, eSetHeadlightMsg);
+        QCOMPARE(sent.body, QByteArray(1, '\0'));
         QTRY_COMPARE(showing(), resourceImage(QStringLiteral("headlamp_off.png")));
 
         // A value that is neither off nor on leaves the icon as it is.
