@@ -24,10 +24,38 @@ void ShowMainWindow(QWidget& window)
     }
 }
 
+namespace {
+// The program's own window: the active one, else the largest visible top-level widget.
+QWidget* programWindow()
+{
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    QWidget* found = nullptr;
+    int foundArea = 0;
+    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    for (QWidget* widget : topLevels) {
+        const int area = widget->width() * widget->height();
+        if (widget->isVisible() && widget->isWindow() && area > foundArea) {
+            found = widget;
+            foundArea = area;
+        }
+    }
+    return found;
+}
+} // namespace
+
 QPixmap GrabScreen()
 {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->grabWindow(0) : QPixmap();
+    // A desktop screen holds more than the program's window, and some platforms (offscreen)
+    // give nothing for screen 0: there the window's own content stands for the screen.
+    if (!Board::Get().IsSandbox()) {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        const QPixmap grab = screen ? screen->grabWindow(0) : QPixmap();
+        if (!grab.isNull())
+            return grab;
+    }
+    QWidget* window = programWindow();
+    return window ? window->grab() : QPixmap();
 }
 
 } // namespace BoardScreen

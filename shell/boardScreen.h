@@ -11,5 +11,7 @@ namespace BoardScreen {
 void HideCursor(QApplication& app);
 // Full screen on the board; a window of the panel's size on a desktop.
 void ShowMainWindow(QWidget& window);
+// The whole screen on the board; the program's window on a desktop, and wherever the
+// platform cannot grab the screen.
 QPixmap GrabScreen();
 } // namespace BoardScreen

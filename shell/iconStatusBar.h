@@ -1,17 +1,80 @@
 #pragma once
 
+#include "settings/headlightUserSetting.h"
+
+#include <QRect>
 #include <QWidget>
 
-// Strip across the top of every screen; its faces are still to be built.
+#include <memory>
+
+class QLabel;
+class QState;
+class QStateMachine;
+class QTimer;
+
+namespace Ui {
+class IconStatusBar;
+}
+
+// The strip across the top of every screen: time, battery or mains, headlight (tap to
+// toggle), the screenshot button and the target classification. For two seconds after a
+// volume change it shows a volume bar instead, and after a screenshot the outcome of the
+// save; a small state machine with property restore switches between these faces.
 class IconStatusBar : public QWidget
 {
     Q_OBJECT
 public:
-    explicit IconStatusBar(QWidget* parent = nullptr) : QWidget(parent)
+    static constexpr int kStripHeight = 40;
+    static constexpr int kFaceMs = 2000;
+    static constexpr int kSlideInMs = 200;
+
+    enum Face
     {
-        setObjectName(QStringLiteral("IconStatusBar"));
-        setAttribute(Qt::WA_StyledBackground);
-        setStyleSheet(
-            QStringLiteral("background-image: url(:/:/images/images/main_backgrd_upper.png)"));
-    }
+        eIconsFace,
+        eVolumeFace,
+        eSavedFace,
+        eSaveFailedFace,
+        eNoFace, // the state machine has not started yet
+    };
+
+    explicit IconStatusBar(QWidget* parent = nullptr);
+    ~IconStatusBar() override;
+
+    Face currentFace() const;
+    // The volume bar's place on the strip, and where it slides in from.
+    QRect volumeBarRect() const { return m_volumeBarRect; }
+    QRect volumeBarStartRect() const;
+
+    // The battery icon for a charge in percent, or the mains icon.
+    static QPixmap BatteryIcon(int percent, bool mainsConnected);
+
+public slots:
+    void IndicateCorrosiveDetected();
+    void IndicateSemiconductorDetected();
+    void IndicateIndeterminateStateDetected();
+    void IndicateEnteredFreqScanMode();
+    void UpdateTime();
+    void NewBatteryStatus();
+    void UpdateSettingsIcons();
+    void on_flashLightButton_clicked();
+    void VolumeValueChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void buildFaces();
+    QState* addMessageFace(QState* root, const QString& message);
+    void setStatusIcon(const char* path);
+
+    std::unique_ptr<Ui::IconStatusBar> ui;
+    HeadlightUserSetting m_headlight;
+    QStateMachine* m_faces = nullptr;
+    QState* m_iconsFace = nullptr;
+    QState* m_volumeFace = nullptr;
+    QState* m_savedFace = nullptr;
+    QState* m_saveFailedFace = nullptr;
+    QRect m_volumeBarRect;
+    QTimer* m_faceTimer = nullptr;
+    QLabel* m_messageLabel = nullptr;
 };

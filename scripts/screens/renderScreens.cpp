@@ -4,6 +4,7 @@
 #include "bus/quarnBus.h"
 #include "resources/quarnResources.h"
 #include "services/board.h"
+#include "services/metaScreenShot.h"
 #include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
 #include "shell/quarn24ex.h"
@@ -11,6 +12,7 @@
 #include "shell/startup.h"
 #include "tests/support/fakeDevice.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -58,6 +60,14 @@ QByteArray result(int tx, int rx2, int rx3)
     return fromHead(BusId::Rad, eQuarnGetResultResponseMsg, body);
 }
 
+// The battery board's status record with the charge in byte 16.
+QByteArray batteryStatus(int percent)
+{
+    QByteArray body(17, 0);
+    body[16] = char(percent);
+    return fromHead(BusId::Bbm, eGetPingMsg, body);
+}
+
 void settle(int ms)
 {
     QElapsedTimer t;
@@ -91,6 +101,7 @@ int main(int argc, char** argv)
     Quarn24EX window;
     window.setFixedSize(240, 320);
     window.show();
+    line->feed(batteryStatus(87));
     auto* stack = window.findChild<SlidingStackedWidget*>(QStringLiteral("stackedWidget"));
     settle(800);
 
@@ -108,5 +119,16 @@ int main(int argc, char** argv)
     show(&Quarn24EX::doBarGraph);
     line->feed(result(15, 182, 46));
     shoot("bargraph");
+
+    // The annotated screenshot of the bar graph with its semiconductor reading.
+    MetaScreenShot sheet;
+    sheet.RenderSheet(Board::Get().Now()).save(out + QStringLiteral("/screenshot_sheet.png"));
+
+    // The volume face: the bar graph's volume button brings the bar up over the icons.
+    auto* volumeUp = window.findChild<QAbstractButton*>(QStringLiteral("btnVolUp"));
+    volumeUp->click();
+    settle(400);
+    volumeUp->click();
+    shoot("statusbar_volume");
     return 0;
 }

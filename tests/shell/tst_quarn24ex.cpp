@@ -2,6 +2,7 @@
 #include "screens/homescreen.h"
 #include "settings/powerOnScreenSetting.h"
 #include "settings/userSettingsStore.h"
+#include "shell/iconStatusBar.h"
 #include "shell/quarn24ex.h"
 #include "shell/slidingstackedwidget.h"
 #include "tests/support/fakeDevice.h"
@@ -55,6 +56,18 @@ private slots:
             QCOMPARE(
                 QString::fromLatin1(window.page(Quarn24EX::Page(i))->metaObject()->className()),
                 names.at(i));
+    }
+
+    void statusBar_liesOverTheTopOfTheStack()
+    {
+        Quarn24EX window;
+        auto* bar = window.findChild<IconStatusBar*>(QStringLiteral("widget"));
+        QVERIFY(bar);
+        QCOMPARE(bar->geometry(), QRect(0, 0, 240, 60));
+        auto* stack = window.findChild<SlidingStackedWidget*>(QStringLiteral("stackedWidget"));
+        QCOMPARE(stack->geometry(), QRect(0, 40, 240, 280));
+        const QObjectList& siblings = bar->parent()->children();
+        QVERIFY(siblings.indexOf(bar) > siblings.indexOf(stack)); // painted on top
     }
 
     void navigation_setsLowerBackgroundExceptForSetup()

@@ -1,0 +1,75 @@
+#include "services/metaScreenShotButton.h"
+
+#include "services/metaScreenShot.h"
+#include "services/sdCardMonitor.h"
+
+#include <QMessageBox>
+#include <QTimer>
+
+MetaScreenShotButton::MetaScreenShotButton(const QIcon& icon, const QString& text, QWidget* parent)
+    : HapticPushButton(icon, text, parent)
+{
+    init();
+}
+
+MetaScreenShotButton::MetaScreenShotButton(const QString& text, QWidget* parent)
+    : HapticPushButton(text, parent)
+{
+    init();
+}
+
+MetaScreenShotButton::MetaScreenShotButton(QWidget* parent) : HapticPushButton(parent)
+{
+    init();
+}
+
+MetaScreenShotButton::~MetaScreenShotButton() = default;
+
+void MetaScreenShotButton::init()
+{
+    // One event-loop pass later, after the creator's own wiring of clicked().
+    QTimer::singleShot(0, this, &MetaScreenShotButton::ConnectWithBaseSignal);
+
+    m_revertTimer = new QTimer(this);
+    m_revertTimer->setSingleShot(true);
+    connect(m_revertTimer, &QTimer::timeout, this, &MetaScreenShotButton::RevertColorToNormal);
+
+    m_normalPalette = palette();
+
+    m_sheet = std::make_unique<MetaScreenShot>();
+    connect(m_sheet.get(), &MetaScreenShot::SaveComplete, this,
+            &MetaScreenShotButton::ScreenShotComplete);
+    connect(m_sheet.get(), &MetaScreenShot::SaveFailed, this,
+            &MetaScreenShotButton::ScreenShotFailed);
+}
+
+void MetaScreenShotButton::ConnectWithBaseSignal()
+{
+    connect(this, &QPushButton::clicked, this, &MetaScreenShotButton::TakeMetaScreenShot,
+            Qt::UniqueConnection);
+}
+
+void MetaScreenShotButton::TakeMetaScreenShot()
+{
+    SdCardMonitor* card = SdCardMonitor::Get();
+    if (!card->IsCardReady()) {
+        QMessageBox box(QMessageBox::Information, tr("SD Card Required"),
+                        tr("To take a screenshot, please insert a micro SD Card"), QMessageBox::Ok);
+        box.setWindowIcon(icon());
+        // The box fixes its size when first shown, which drops a state set before.
+        QTimer::singleShot(0, &box, [&box] { box.showMaximized(); });
+        box.exec();
+        return;
+    }
+
+    QPalette flash = palette();
+    flash.setColor(QPalette::All, backgroundRole(), Qt::blue);
+    setPalette(flash);
+    m_sheet->Save(card->GetSdCardRootFolder());
+    m_revertTimer->start(kFlashMs);
+}
+
+void MetaScreenShotButton::RevertColorToNormal()
+{
+    setPalette(m_normalPalette);
+}
