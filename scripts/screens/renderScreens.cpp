@@ -28,11 +28,9 @@ QByteArray fromHead(char src, QuarnBusMsgType type, const QByteArray& body, char
 QByteArray systemData()
 {
     QByteArray block("VEK0");
-    block.append(QByteArray::fromHex("04"
-                                     "01"
-                                     "0f"
-                                     "01"));       // search, auto, power 15, auto power
-    block.append(QByteArray::fromHex("00c84a8f")); // 2404000000 Hz
+    // Search with tone, automatic frequency, power 15, automatic power; 2404000000 Hz.
+    block.append(QByteArray::fromHex("01010f01"));
+    block.append(QByteArray::fromHex("00214a8f"));
     block.append(QByteArray::fromHex("01"
                                      "01"
                                      "00"
