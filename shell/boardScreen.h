@@ -6,7 +6,7 @@ class QApplication;
 class QWidget;
 
 // The display side of the board layer: what the embedded window server did for the
-// program (cursor hiding, touch calibration, full-screen grab).
+// program: cursor, window placement and screen grab.
 namespace BoardScreen {
 void HideCursor(QApplication& app);
 // Full screen on the board; a window of the panel's size on a desktop.
