@@ -88,32 +88,24 @@ quint32 Zone::clamp(quint32 hz) const
 QVector<Zone> zonesFor(bool band900)
 {
     constexpr quint32 MHz = 1000000;
-    if (band900) {
-        const Zone ce{32, 869525000, 869525000, 25000, 4, 840, 121};
-        const Zone fcc{33, 902 * MHz, 928 * MHz, MHz, 0, 840, 121};
-        Zone ceModel = ce;
+    // The two models answer with the zones of the CE and FCC regions under their own codes.
+    const auto withModels = [](QVector<Zone> regions) {
+        Zone ceModel = regions.at(0);
         ceModel.code = 14;
-        Zone highPower = fcc;
+        Zone highPower = regions.at(1);
         highPower.code = 15;
-        return {ce,
-                fcc,
-                {34, 840 * MHz, 960 * MHz, MHz, 0, 840, 121},
-                {35, 864 * MHz, 870 * MHz, MHz, 0, 840, 121},
-                {36, 902 * MHz, 907 * MHz, MHz, 0, 840, 121},
-                ceModel,
-                highPower};
-    }
-    const Zone ce{32, 2446 * MHz, 2454 * MHz, MHz, 0, 2400, 84};
-    const Zone fcc{33, 2404 * MHz, 2472 * MHz, MHz, 0, 2400, 84};
-    Zone ceModel = ce;
-    ceModel.code = 14;
-    Zone highPower = fcc;
-    highPower.code = 15;
-    return {ce,
-            fcc,
-            {34, 2400 * MHz, 2483 * MHz, MHz, 0, 2400, 84},
-            {35, 2410 * MHz, 2470 * MHz, MHz, 0, 2400, 84},
-            {36, 2402 * MHz, 2480 * MHz, MHz, 0, 2400, 84},
-            ceModel,
-            highPower};
+        regions << ceModel << highPower;
+        return regions;
+    };
+    if (band900)
+        return withModels({{32, 869525000, 869525000, 25000, 4, 840, 121},
+                           {33, 902 * MHz, 928 * MHz, MHz, 0, 840, 121},
+                           {34, 840 * MHz, 960 * MHz, MHz, 0, 840, 121},
+                           {35, 864 * MHz, 870 * MHz, MHz, 0, 840, 121},
+                           {36, 902 * MHz, 907 * MHz, MHz, 0, 840, 121}});
+    return withModels({{32, 2446 * MHz, 2454 * MHz, MHz, 0, 2400, 84},
+                       {33, 2404 * MHz, 2472 * MHz, MHz, 0, 2400, 84},
+                       {34, 2400 * MHz, 2483 * MHz, MHz, 0, 2400, 84},
+                       {35, 2410 * MHz, 2470 * MHz, MHz, 0, 2400, 84},
+                       {36, 2402 * MHz, 2480 * MHz, MHz, 0, 2400, 84}});
 }
