@@ -7,7 +7,7 @@
 #include "bus/rtcSetDateTimeMsg.h"
 #include "bus/settingMsgs.h"
 #include "bus/systemDataMsgs.h"
-#include "services/board.h"
+#include "board/board.h"
 
 #include <QDebug>
 #include <QSerialPort>

@@ -2,7 +2,7 @@
 
 #include "bus/quarnBus.h"
 #include "bus/settingMsgs.h"
-#include "services/board.h"
+#include "board/board.h"
 #include "settings/adminOptionsSettings.h"
 #include "settings/modelUserSetting.h"
 #include "settings/muteUserSetting.h"

@@ -1,6 +1,6 @@
 #include "services/metaScreenShot.h"
 
-#include "services/board.h"
+#include "board/board.h"
 #include "services/rawScreenShot.h"
 #include "settings/adminOptionsSettings.h"
 #include "settings/audioModeUserSetting.h"

@@ -1,6 +1,6 @@
 #include "services/rawScreenShot.h"
 
-#include "shell/boardScreen.h"
+#include "board/boardScreen.h"
 
 RawScreenShot::RawScreenShot(QWidget* parent) : QWidget(parent) {}
 

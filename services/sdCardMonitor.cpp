@@ -1,6 +1,6 @@
 #include "services/sdCardMonitor.h"
 
-#include "services/board.h"
+#include "board/board.h"
 
 #include <QDebug>
 #include <QFile>

@@ -3,7 +3,7 @@
 #include "bus/quarnBus.h"
 #include "bus/rtcGetDateTimeMsg.h"
 #include "bus/rtcSetDateTimeMsg.h"
-#include "services/board.h"
+#include "board/board.h"
 
 #include <QDebug>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "settings/brightnessUserSetting.h"
 
 #include "bus/settingMsgs.h"
-#include "services/board.h"
+#include "board/board.h"
 
 BrightnessUserSetting::BrightnessUserSetting()
     : UserSettingInt(QStringLiteral("userSettings/brightness"), eBrightness::High)

@@ -2,7 +2,7 @@
 
 #include "bus/quarnBus.h"
 #include "bus/systemDataMsgs.h"
-#include "services/board.h"
+#include "board/board.h"
 #include "services/sdCardMonitor.h"
 #include "settings/hapticUserSetting.h"
 #include "settings/powerOnScreenSetting.h"

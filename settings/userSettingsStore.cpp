@@ -1,6 +1,6 @@
 #include "settings/userSettingsStore.h"
 
-#include "services/board.h"
+#include "board/board.h"
 
 void UserSettingsStore::Configure()
 {

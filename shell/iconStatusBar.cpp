@@ -2,7 +2,7 @@
 
 #include "screens/harmonicsAnalyzer.h"
 #include "services/batteryStatusMonitor.h"
-#include "services/board.h"
+#include "board/board.h"
 #include "services/metaScreenShotButton.h"
 #include "services/timeService.h"
 #include "settings/audioSourceUserSetting.h"

@@ -5,7 +5,7 @@
 #include "settings/brightnessUserSetting.h"
 #include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
-#include "shell/boardScreen.h"
+#include "board/boardScreen.h"
 #include "shell/quarn24ex.h"
 
 #include <QApplication>

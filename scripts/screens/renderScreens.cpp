@@ -3,7 +3,7 @@
 
 #include "bus/quarnBus.h"
 #include "resources/quarnResources.h"
-#include "services/board.h"
+#include "board/board.h"
 #include "services/metaScreenShot.h"
 #include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"

@@ -1,5 +1,5 @@
 #include "bus/quarnBus.h"
-#include "services/board.h"
+#include "board/board.h"
 #include "services/metaScreenShot.h"
 #include "services/metaScreenShotButton.h"
 #include "services/sdCardMonitor.h"

@@ -1,4 +1,4 @@
-#include "services/board.h"
+#include "board/board.h"
 #include "services/sdCardMonitor.h"
 #include "tests/support/quarnTest.h"
 

@@ -1,6 +1,6 @@
 #include "bus/quarnBus.h"
 #include "bus/rtcSetDateTimeMsg.h"
-#include "services/board.h"
+#include "board/board.h"
 #include "services/timeService.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"

@@ -1,4 +1,4 @@
-#include "services/board.h"
+#include "board/board.h"
 #include "settings/adminOptionsSettings.h"
 #include "settings/audioModeUserSetting.h"
 #include "settings/audioSourceUserSetting.h"

@@ -1,5 +1,5 @@
 #include "bus/systemDataMsgs.h"
-#include "services/board.h"
+#include "board/board.h"
 #include "services/sdCardMonitor.h"
 #include "settings/audioModeUserSetting.h"
 #include "settings/hapticUserSetting.h"

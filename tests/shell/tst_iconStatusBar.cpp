@@ -1,7 +1,7 @@
 #include "bus/quarnBus.h"
 #include "bus/rtcSetDateTimeMsg.h"
 #include "screens/harmonicsAnalyzer.h"
-#include "services/board.h"
+#include "board/board.h"
 #include "services/metaScreenShotButton.h"
 #include "services/sdCardMonitor.h"
 #include "settings/audioSourceUserSetting.h"

@@ -1,6 +1,6 @@
 #include "bus/settingMsgs.h"
 #include "bus/systemDataMsgs.h"
-#include "services/board.h"
+#include "board/board.h"
 #include "tests/support/quarnTest.h"
 
 #include <QFile>

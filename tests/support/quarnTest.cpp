@@ -1,6 +1,6 @@
 #include "tests/support/quarnTest.h"
 
-#include "services/board.h"
+#include "board/board.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "services/board.h"
+#include "board/board.h"
 #include "tests/support/quarnTest.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "shell/boardScreen.h"
+#include "board/boardScreen.h"
 
-#include "services/board.h"
+#include "board/board.h"
 
 #include <QApplication>
 #include <QGuiApplication>
