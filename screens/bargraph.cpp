@@ -2,11 +2,11 @@
 
 #include "bus/quarnBus.h"
 #include "screens/harmonicsAnalyzer.h"
-#include "settings/muteUserSetting.h"
+#include "screens/powerBar.h"
+#include "screens/volumeButtons.h"
 #include "settings/powerLevelUserSetting.h"
 #include "settings/tripLevelUserSetting.h"
 #include "settings/txPowerModeUserSetting.h"
-#include "settings/volumeUserSetting.h"
 #include "shell/hapticService.h"
 #include "shell/middleMan.h"
 #include "ui_bargraph.h"
@@ -20,11 +20,6 @@ QPixmap image(const char* name)
     return QPixmap(QStringLiteral(":/:/images/images/") + QLatin1String(name));
 }
 
-QIcon icon(const char* name)
-{
-    return QIcon(QStringLiteral(":/:/images/images/") + QLatin1String(name));
-}
-
 constexpr int kBarBottomY = 208;
 constexpr int kFillBaseY = 206;
 constexpr int kBarTopY = 38;
@@ -33,17 +28,13 @@ constexpr int kRx2BarX = 120;
 constexpr int kRx3BarX = 180;
 constexpr unsigned char kTouchPulseMs = 50;
 constexpr unsigned int kVolumeVibrateEvery = 5;
-
-// Marker offset for a level: where a power bar of that many power units would end.
-int levelOffset(int level)
-{
-    return (5 * level) * 166 / 100;
-}
 } // namespace
 
 Bargraph::Bargraph(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::Bargraph>())
 {
     ui->setupUi(this);
+    m_volume = new VolumeButtons(ui->btnVolDown, ui->btnVolUp, this);
+    connect(m_volume, &VolumeButtons::volumeModeEntered, this, &Bargraph::startVolumeBar);
     ui->btnVolDown->setVibrateModuloWhenAutoRepeat(kVolumeVibrateEvery);
     ui->btnVolUp->setVibrateModuloWhenAutoRepeat(kVolumeVibrateEvery);
 
@@ -64,11 +55,16 @@ Bargraph::Bargraph(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::B
 
 Bargraph::~Bargraph() = default;
 
+bool Bargraph::isVolumeMode() const
+{
+    return m_volume->isVolumeMode();
+}
+
 void Bargraph::NewHarmonicData(int txPower, int harm2nd, int harm3rd)
 {
     rx2Height = qMin(harm2nd, kRxFullScale) * kFullBar / kRxFullScale;
     rx3Height = qMin(harm3rd, kRxFullScale) * kFullBar / kRxFullScale;
-    powerHeight = txPower * 830 / 100;
+    powerHeight = PowerBar::Height(txPower);
     update();
 }
 
@@ -107,10 +103,10 @@ QVector<Bargraph::Placement> Bargraph::placements() const
 
     out.append({eThresholdScale, 143, 124});
     const int powerLevel = PowerLevelUserSetting().Get();
-    out.append({ePowerRule, 30, 206 - levelOffset(powerLevel)});
+    out.append({ePowerRule, 30, 206 - PowerBar::LevelOffset(powerLevel)});
     if (TxPowerModeUserSetting().Get() == 1)
-        out.append({eAutoPower, 10, 199 - levelOffset(powerLevel)});
-    out.append({eTripRule, 110, 202 - levelOffset(TripLevelUserSetting().Get())});
+        out.append({eAutoPower, 10, 199 - PowerBar::LevelOffset(powerLevel)});
+    out.append({eTripRule, 110, 202 - PowerBar::LevelOffset(TripLevelUserSetting().Get())});
     return out;
 }
 
@@ -119,7 +115,7 @@ void Bargraph::paintEvent(QPaintEvent*)
     QPainter painter(this);
     for (const Placement& p : placements())
         painter.drawPixmap(p.x, p.y, m_images[p.image]);
-    if (!volumeMode)
+    if (!m_volume->isVolumeMode())
         UpdateSettingsIcons();
 }
 
@@ -145,10 +141,12 @@ void Bargraph::mousePressEvent(QMouseEvent* event)
             trip.Increment();
         else
             trip.Decrement();
-        // Results repaint while transmitting; when idle the marker must move now.
-        if (powerHeight == 0)
-            update();
+    } else {
+        return;
     }
+    // Results repaint while transmitting; when idle the marker must move now.
+    if (powerHeight == 0)
+        update();
 }
 
 void Bargraph::on_btnHome_clicked()
@@ -158,40 +156,20 @@ void Bargraph::on_btnHome_clicked()
 
 void Bargraph::on_btnVolDown_clicked()
 {
-    if (volumeMode) {
-        VolumeUserSetting().Decrement();
-        return;
-    }
-    MuteUserSetting().Toggle();
-    UpdateSettingsIcons();
+    m_volume->downClicked();
 }
 
 void Bargraph::on_btnVolUp_clicked()
 {
-    if (volumeMode) {
-        VolumeUserSetting().Increment();
-        return;
-    }
-    volumeMode = true;
-    m_muteIconShown = -1;
-    ui->btnVolDown->setIcon(icon("audio_down.png"));
-    ui->btnVolUp->setIcon(icon("audio_up.png"));
-    emit startVolumeBar();
+    m_volume->upClicked();
 }
 
 void Bargraph::UpdateSettingsIcons()
 {
-    // Runs on every repaint, at the head's result rate: only touch the icon on a change.
-    const int muted = MuteUserSetting().Get() != 0 ? 1 : 0;
-    if (muted == m_muteIconShown)
-        return;
-    m_muteIconShown = muted;
-    ui->btnVolDown->setIcon(icon(muted ? "audio_off.png" : "audio_on.png"));
+    m_volume->showMuteState();
 }
 
 void Bargraph::buttonChange()
 {
-    UpdateSettingsIcons();
-    ui->btnVolUp->setIcon(icon("audio_change.png"));
-    volumeMode = false;
+    m_volume->leaveVolumeMode();
 }

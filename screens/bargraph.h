@@ -12,6 +12,7 @@
 namespace Ui {
 class Bargraph;
 }
+class VolumeButtons;
 
 // The main live view: bars of transmit power, RX2 and RX3 with the power-level and
 // trip-level markers; touching the bar areas steps power and trip level.
@@ -61,7 +62,7 @@ public:
     int rx2BarHeight() const { return rx2Height; }
     int rx3BarHeight() const { return rx3Height; }
     int powerBarHeight() const { return powerHeight; }
-    bool isVolumeMode() const { return volumeMode; }
+    bool isVolumeMode() const;
 
 signals:
     void barMessage(u_int8_t dst, u_int8_t cmd, u_int8_t sub, QByteArray data);
@@ -88,8 +89,7 @@ private:
     int rx2Height = 0;
     int rx3Height = 0;
     int powerHeight = 0;
-    bool volumeMode = false;
-    int m_muteIconShown = -1; // mute state the button's icon shows, -1 = another icon
+    VolumeButtons* m_volume; // holds the volume mode
 
     QPixmap m_images[eImageCount];
 };

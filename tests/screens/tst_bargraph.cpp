@@ -30,6 +30,26 @@ QImage iconImage(const QAbstractButton* button)
     return button->icon().pixmap(40, 40).toImage();
 }
 
+int countSent(const QList<QuarnBusMsg>& msgs, int type, int dest)
+{
+    return int(std::count_if(msgs.begin(), msgs.end(), [=](const QuarnBusMsg& m) {
+        return int(m.type) == type && int(m.destId) == dest;
+    }));
+}
+
+// Counts the paints a widget gets.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
 QImage resourceImage(const char* name)
 {
     return QIcon(QStringLiteral(":/:/images/images/") + QLatin1String(name))
@@ -60,6 +80,7 @@ private slots:
         m_view = new Bargraph;
         m_view->resize(240, 280);
         m_view->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_view));
     }
 
     void cleanupTestCase() { delete m_view; }
@@ -96,6 +117,28 @@ private slots:
         QCOMPARE(countOf(placements, Bargraph::eRx2Fill), (height + 1) / 2);
         QCOMPARE(countOf(placements, Bargraph::eRx3Fill), 0);
         QCOMPARE(countOf(placements, Bargraph::eRx3Bottom), 1);
+    }
+
+    void txAboveFullScale_fillsTheBarAndNoMore_data()
+    {
+        QTest::addColumn<int>("tx");
+        QTest::addColumn<int>("height");
+        QTest::newRow("20") << 20 << 166;
+        QTest::newRow("21") << 21 << 166;
+        QTest::newRow("100") << 100 << 166;
+        QTest::newRow("255") << 255 << 166;
+    }
+
+    void txAboveFullScale_fillsTheBarAndNoMore()
+    {
+        QFETCH(int, tx);
+        QFETCH(int, height);
+        m_view->NewHarmonicData(tx, 0, 0);
+        QCOMPARE(m_view->powerBarHeight(), height);
+        const QVector<P> placements = m_view->placements();
+        QCOMPARE(countOf(placements, Bargraph::ePowerFill), height / 2);
+        for (const P& p : placements)
+            QVERIFY2(p.y >= 30, qPrintable(QStringLiteral("drawn at y = %1").arg(p.y)));
     }
 
     void transmitterOff_drawsNoBarsButMarkers()
@@ -175,6 +218,29 @@ private slots:
         QCOMPARE(int(msgs.at(1).bodyByte(0)), value);
     }
 
+    void idleTouch_repaintsAtOnce_data()
+    {
+        QTest::addColumn<QPoint>("at");
+        QTest::newRow("power up") << QPoint(50, 50);
+        QTest::newRow("power down") << QPoint(50, 200);
+        QTest::newRow("trip up") << QPoint(150, 50);
+        QTest::newRow("trip down") << QPoint(150, 200);
+    }
+
+    void idleTouch_repaintsAtOnce()
+    {
+        QFETCH(QPoint, at);
+        m_view->NewHarmonicData(0, 0, 0); // transmitter off: no results repaint the view
+        m_view->repaint();                // nothing left pending
+        QCoreApplication::processEvents();
+        PaintCounter counter;
+        m_view->installEventFilter(&counter);
+        QTest::mousePress(m_view, Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseRelease(m_view, Qt::LeftButton, Qt::NoModifier, at);
+        QTRY_VERIFY(counter.paints > 0);
+        m_view->removeEventFilter(&counter);
+    }
+
     void tripAtTen_staysTen_andSendsNothing()
     {
         TripLevelUserSetting().SyncWithMasterValue((unsigned char)10);
@@ -214,6 +280,47 @@ private slots:
         QTest::mouseClick(down, Qt::LeftButton); // normal mode: mute
         QCOMPARE(int(MuteUserSetting().Get()), 1);
         QCOMPARE(iconImage(down), resourceImage("audio_off.png"));
+    }
+
+    // Held with a real press: only the volume steps repeat.
+    void heldButtons_repeatOnlyInVolumeMode()
+    {
+        MuteUserSetting().SyncWithMasterValue((unsigned char)0);
+        VolumeUserSetting().SyncWithMasterValue((unsigned char)10);
+        MiddleMan::Get()->passIconBarStatus();
+        QCoreApplication::processEvents(); // the buttons wire their pulse one pass late
+        QSignalSpy barStart(MiddleMan::Get(), &MiddleMan::volumeBarStart);
+        QAbstractButton* down = button("btnVolDown");
+        QAbstractButton* up = button("btnVolUp");
+        m_line->takeWritten();
+
+        for (QAbstractButton* held : {down, up}) {
+            QSignalSpy clicks(held, &QAbstractButton::clicked);
+            QTest::mousePress(held, Qt::LeftButton);
+            QVERIFY(!clicks.wait(900)); // far past the repeat delay
+            QTest::mouseRelease(held, Qt::LeftButton);
+            QCOMPARE(clicks.count(), 1);
+        }
+        QCOMPARE(int(MuteUserSetting().Get()), 1); // toggled once
+        QVERIFY(m_view->isVolumeMode());           // entered once
+        QCOMPARE(barStart.count(), 1);
+        QCOMPARE(int(VolumeUserSetting().Get()), 10);
+        m_line->takeWritten();
+
+        QTest::mousePress(up, Qt::LeftButton);
+        QTRY_VERIFY(VolumeUserSetting().Get() >= 17);
+        QTest::mouseRelease(up, Qt::LeftButton);
+        const int steps = VolumeUserSetting().Get() - 10;
+        const QList<QuarnBusMsg> sent = BusTraffic::split(m_line->takeWritten());
+        QCOMPARE(countSent(sent, 82, 0x47), (steps + 4) / 5); // a pulse on every 5th press
+
+        MiddleMan::Get()->passIconBarStatus(); // overlay closed: a held mute is one toggle again
+        const int muted = int(MuteUserSetting().Get());
+        QSignalSpy clicks(down, &QAbstractButton::clicked);
+        QTest::mousePress(down, Qt::LeftButton);
+        QVERIFY(!clicks.wait(900));
+        QTest::mouseRelease(down, Qt::LeftButton);
+        QCOMPARE(int(MuteUserSetting().Get()), 1 - muted);
     }
 };
 
