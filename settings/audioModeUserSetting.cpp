@@ -5,7 +5,7 @@
 #include <QDebug>
 
 AudioModeUserSetting::AudioModeUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/audioMode"), eAudioModeUserSetting::Tone)
+    : UserSettingInt(QStringLiteral("userSettings/audioMode"), eAudioModeUserSetting::Tone, {0, 5})
 {}
 
 void AudioModeUserSetting::Set(eAudioModeUserSetting value)

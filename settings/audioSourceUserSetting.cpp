@@ -3,7 +3,7 @@
 #include "bus/settingMsgs.h"
 
 AudioSourceUserSetting::AudioSourceUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/audioSource"), eAudioSource::SpeakerHp)
+    : UserSettingInt(QStringLiteral("userSettings/audioSource"), eAudioSource::SpeakerHp, {0, 1})
 {}
 
 void AudioSourceUserSetting::Set(eAudioSource value)

@@ -3,7 +3,7 @@
 #include "bus/settingMsgs.h"
 
 AutoPowerOffUserSetting::AutoPowerOffUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/autoPowerOff"), eAutoPowerOff::TenMins)
+    : UserSettingInt(QStringLiteral("userSettings/autoPowerOff"), eAutoPowerOff::TenMins, {0, 5})
 {}
 
 void AutoPowerOffUserSetting::Set(eAutoPowerOff value)

@@ -1,10 +1,10 @@
 #include "settings/brightnessUserSetting.h"
 
-#include "bus/settingMsgs.h"
 #include "board/board.h"
+#include "bus/settingMsgs.h"
 
 BrightnessUserSetting::BrightnessUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/brightness"), eBrightness::High)
+    : UserSettingInt(QStringLiteral("userSettings/brightness"), eBrightness::High, {0, 2})
 {
     RefreshLocalBrightness();
 }

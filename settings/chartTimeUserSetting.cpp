@@ -1,7 +1,7 @@
 #include "settings/chartTimeUserSetting.h"
 
 ChartTimeUserSetting::ChartTimeUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/chartTime"), eChartTime::TwentySeconds)
+    : UserSettingInt(QStringLiteral("userSettings/chartTime"), eChartTime::TwentySeconds, {0, 3})
 {}
 
 void ChartTimeUserSetting::Increment()

@@ -3,7 +3,7 @@
 #include "bus/settingMsgs.h"
 
 DspGainLevelUserSetting::DspGainLevelUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/dspGainLevel"), eDspGainLevel::Medium)
+    : UserSettingInt(QStringLiteral("userSettings/dspGainLevel"), eDspGainLevel::Medium, {0, 2})
 {}
 
 void DspGainLevelUserSetting::Set(eDspGainLevel value)

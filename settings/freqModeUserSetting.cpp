@@ -3,7 +3,7 @@
 #include "bus/settingMsgs.h"
 
 FreqModeUserSetting::FreqModeUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/freqMode"), eFreqMode::Auto)
+    : UserSettingInt(QStringLiteral("userSettings/freqMode"), eFreqMode::Auto, {0, 3})
 {}
 
 void FreqModeUserSetting::Set(eFreqMode value)

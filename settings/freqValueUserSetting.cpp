@@ -3,7 +3,8 @@
 #include "bus/settingMsgs.h"
 
 FreqValueUserSetting::FreqValueUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/freqValue"), 2404000000u)
+    : UserSettingInt(QStringLiteral("userSettings/freqValue"), 2404000000u,
+                     {kMinFrequency, kMaxFrequency})
 {}
 
 void FreqValueUserSetting::Set(unsigned int value)

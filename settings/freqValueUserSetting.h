@@ -6,6 +6,10 @@
 class FreqValueUserSetting : public UserSettingInt<unsigned int>
 {
 public:
+    // The transmit range of both head variants.
+    static constexpr qint64 kMinFrequency = 840000000;
+    static constexpr qint64 kMaxFrequency = 2472000000;
+
     FreqValueUserSetting();
     void Set(unsigned int value) override;
 };

@@ -4,7 +4,7 @@
 #include "settings/hapticUserSetting.h"
 
 HapticPulseSetting::HapticPulseSetting()
-    : UserSettingInt(QStringLiteral("userSettings/pulseWidth"), ePulseWidth::Short)
+    : UserSettingInt(QStringLiteral("userSettings/pulseWidth"), ePulseWidth::Short, {0, 2})
 {}
 
 void HapticPulseSetting::Set(ePulseWidth value)

@@ -4,7 +4,7 @@
 #include "settings/hapticPulseSetting.h"
 
 HapticUserSetting::HapticUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/haptic"), eHapticUserSetting::Off)
+    : UserSettingInt(QStringLiteral("userSettings/haptic"), eHapticUserSetting::Off, {0, 3})
 {}
 
 void HapticUserSetting::Set(eHapticUserSetting value)

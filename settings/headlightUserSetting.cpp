@@ -3,7 +3,7 @@
 #include "bus/settingMsgs.h"
 
 HeadlightUserSetting::HeadlightUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/headlight"), eHeadlightUserSetting::Off)
+    : UserSettingInt(QStringLiteral("userSettings/headlight"), eHeadlightUserSetting::Off, {0, 1})
 {}
 
 void HeadlightUserSetting::Set(eHeadlightUserSetting value)

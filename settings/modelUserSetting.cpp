@@ -3,7 +3,7 @@
 #include "bus/settingMsgs.h"
 
 ModelUserSetting::ModelUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/model"), Model::QuarnHp)
+    : UserSettingInt(QStringLiteral("userSettings/model"), Model::QuarnHp, {0, 255})
 {}
 
 void ModelUserSetting::Set(Model value)

@@ -3,7 +3,7 @@
 #include "settings/volumeUserSetting.h"
 
 MuteUserSetting::MuteUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/mute"), eMuteUserSetting::SoundOn)
+    : UserSettingInt(QStringLiteral("userSettings/mute"), eMuteUserSetting::SoundOn, {0, 1})
 {}
 
 void MuteUserSetting::Set(eMuteUserSetting value)

@@ -15,7 +15,7 @@ constexpr quint8 kHeadCw = 13;
 } // namespace
 
 OperatingModeUserSetting::OperatingModeUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/operatingMode"), eOperatingMode::Standby)
+    : UserSettingInt(QStringLiteral("userSettings/operatingMode"), eOperatingMode::Standby, {0, 4})
 {}
 
 void OperatingModeUserSetting::Set(eOperatingMode value)

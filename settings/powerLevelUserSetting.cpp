@@ -3,7 +3,7 @@
 #include "bus/settingMsgs.h"
 
 PowerLevelUserSetting::PowerLevelUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/powerLevel"), 0)
+    : UserSettingInt(QStringLiteral("userSettings/powerLevel"), 0, {0, kMaxLevel})
 {}
 
 void PowerLevelUserSetting::Set(unsigned char value)

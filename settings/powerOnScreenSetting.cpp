@@ -1,7 +1,8 @@
 #include "settings/powerOnScreenSetting.h"
 
 PowerOnScreenSetting::PowerOnScreenSetting()
-    : UserSettingInt(QStringLiteral("userSettings/powerOnScreen"), ePowerOnScreen::HomeScreen)
+    : UserSettingInt(QStringLiteral("userSettings/powerOnScreen"), ePowerOnScreen::HomeScreen,
+                     {0, 3})
 {}
 
 void PowerOnScreenSetting::SetDefault()

@@ -3,7 +3,7 @@
 #include "bus/settingMsgs.h"
 
 RegionUserSetting::RegionUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/region"), eRegion::UsaFcc)
+    : UserSettingInt(QStringLiteral("userSettings/region"), eRegion::UsaFcc, {0, 255})
 {}
 
 void RegionUserSetting::Set(eRegion value)

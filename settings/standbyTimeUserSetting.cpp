@@ -3,7 +3,7 @@
 #include "bus/settingMsgs.h"
 
 StandbyTimeUserSetting::StandbyTimeUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/standbyTime"), eStandbyTime::FiveMins)
+    : UserSettingInt(QStringLiteral("userSettings/standbyTime"), eStandbyTime::FiveMins, {0, 5})
 {}
 
 void StandbyTimeUserSetting::Set(eStandbyTime value)

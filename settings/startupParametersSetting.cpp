@@ -3,7 +3,8 @@
 #include "bus/settingMsgs.h"
 
 StartupParametersSetting::StartupParametersSetting()
-    : UserSettingInt(QStringLiteral("userSettings/startup"), eStartParameterUserSetting::Last)
+    : UserSettingInt(QStringLiteral("userSettings/startup"), eStartParameterUserSetting::Last,
+                     {0, 1})
 {}
 
 void StartupParametersSetting::Set(eStartParameterUserSetting value)

@@ -4,7 +4,7 @@
 
 ToneStyleUserSetting::ToneStyleUserSetting()
     : UserSettingInt(QStringLiteral("userSettings/toneStyle"),
-                     eToneStyleUserSetting::SecondThirdDiff)
+                     eToneStyleUserSetting::SecondThirdDiff, {0, 3})
 {}
 
 void ToneStyleUserSetting::Set(eToneStyleUserSetting value)

@@ -3,7 +3,7 @@
 #include "bus/settingMsgs.h"
 
 TripLevelUserSetting::TripLevelUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/tripLevel"), kMaxLevel)
+    : UserSettingInt(QStringLiteral("userSettings/tripLevel"), kMaxLevel, {0, kMaxLevel})
 {}
 
 void TripLevelUserSetting::Set(unsigned char value)

@@ -3,7 +3,8 @@
 #include "bus/settingMsgs.h"
 
 TxPowerModeUserSetting::TxPowerModeUserSetting()
-    : UserSettingInt(QStringLiteral("userSettings/txPowerMode"), eTxPowerModeUserSetting::Auto)
+    : UserSettingInt(QStringLiteral("userSettings/txPowerMode"), eTxPowerModeUserSetting::Auto,
+                     {0, 1})
 {}
 
 void TxPowerModeUserSetting::Set(eTxPowerModeUserSetting value)

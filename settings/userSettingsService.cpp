@@ -1,11 +1,12 @@
 #include "settings/userSettingsService.h"
 
+#include "board/board.h"
 #include "bus/quarnBus.h"
 #include "bus/systemDataMsgs.h"
-#include "board/board.h"
 #include "services/sdCardMonitor.h"
 #include "settings/hapticUserSetting.h"
 #include "settings/powerOnScreenSetting.h"
+#include "settings/settingsCatalogue.h"
 #include "settings/systemDataBlock.h"
 
 #include <QDebug>
@@ -234,12 +235,36 @@ QList<eExternalUserSettingsSet> UserSettingsService::GetAvailableExternalUserSet
 
 void UserSettingsService::ImportAllSettingsFromExternalFile(const QString& path)
 {
-    const QSettings profile(path, QSettings::IniFormat);
-    const QStringList keys = profile.allKeys();
-    for (const QString& key : keys)
-        m_store.setValue(key, profile.value(key));
+    if (QFileInfo::exists(path))
+        importCheckedValues(QSettings(path, QSettings::IniFormat));
+    else
+        qDebug().noquote() << "Profile" << path << "not found";
     m_store.sync();
     QuarnBus::Get()->sendMsg(SetSystemDataMsg());
+}
+
+void UserSettingsService::importCheckedValues(const QSettings& profile)
+{
+    // A hand-edited or foreign profile must not reach the head with values the head or the
+    // screens cannot take: such a value keeps the current one.
+    if (profile.contains(QLatin1String(kInitFileKey)))
+        m_store.setValue(QLatin1String(kInitFileKey), profile.value(QLatin1String(kInitFileKey)));
+    for (const auto& setting : AllUserSettings()) {
+        const QString& key = setting->Key();
+        const QVariant value = profile.value(key);
+        bool isNumber = false;
+        const qint64 number = value.toString().trimmed().toLongLong(&isNumber);
+        if (isNumber && setting->Accepts(number)) {
+            m_store.setValue(key, value);
+            continue;
+        }
+        QDebug line = qDebug().noquote() << "Profile" << profile.fileName();
+        if (value.isValid())
+            line << key << QLatin1Char('"') + value.toString() + QLatin1Char('"') << "refused,";
+        else
+            line << "has no" << key << "-";
+        line << "keeping" << setting->StoredValue();
+    }
 }
 
 void UserSettingsService::ExportAllSettingsToExternalFile(const QString& path)

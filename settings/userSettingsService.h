@@ -26,6 +26,8 @@
 #include <QList>
 #include <QObject>
 
+class QSettings;
+
 class QTimer;
 
 // The settings profiles on the SD card.
@@ -102,6 +104,7 @@ private:
     void watchStoreFile();
     void refreshCaches();
     void decodeTargetHaptic(quint8 targetHaptic);
+    void importCheckedValues(const QSettings& profile);
 
     QFileSystemWatcher m_fileWatcher;
     HeadlightUserSetting m_headlight;

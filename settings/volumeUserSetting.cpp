@@ -7,7 +7,9 @@ namespace {
 constexpr quint8 kMuteBit = 0x80;
 }
 
-VolumeUserSetting::VolumeUserSetting() : UserSettingInt(QStringLiteral("userSettings/volume"), 0) {}
+VolumeUserSetting::VolumeUserSetting()
+    : UserSettingInt(QStringLiteral("userSettings/volume"), 0, {0, kMaxVolume})
+{}
 
 void VolumeUserSetting::Set(unsigned char value)
 {

@@ -12,7 +12,8 @@ enum class eSample : int
     B = 1,
     C = 2
 };
-}
+const SettingRange kAny{0, 0xFFFFFFFF};
+} // namespace
 
 class TestUserSettingInt : public QObject
 {
@@ -41,7 +42,7 @@ private slots:
         QCOMPARE(UserSettingsStore::FileName(),
                  QuarnTest::SandboxRoot() + "/media/mmcblk0p4/Settings/VEK/QUARN_2_4.conf");
         {
-            UserSettingInt<unsigned char> volume(QStringLiteral("userSettings/sample"), 0);
+            UserSettingInt<unsigned char> volume(QStringLiteral("userSettings/sample"), 0, kAny);
             volume.Set(42);
         }
         QFile file(UserSettingsStore::FileName());
@@ -51,7 +52,8 @@ private slots:
 
     void neverWritten_readsTheDefault()
     {
-        const UserSettingInt<eSample> setting(QStringLiteral("userSettings/never"), eSample::C);
+        const UserSettingInt<eSample> setting(QStringLiteral("userSettings/never"), eSample::C,
+                                              kAny);
         QCOMPARE(setting.Get(), 2);
         QCOMPARE(setting.toString(), QStringLiteral("2"));
         QVERIFY(!UserSettingsStore().contains(setting.Key()));
@@ -59,8 +61,9 @@ private slots:
 
     void twoInstances_seeEachOthersWritesAtOnce()
     {
-        UserSettingInt<eSample> first(QStringLiteral("userSettings/shared"), eSample::A);
-        const UserSettingInt<eSample> second(QStringLiteral("userSettings/shared"), eSample::A);
+        UserSettingInt<eSample> first(QStringLiteral("userSettings/shared"), eSample::A, kAny);
+        const UserSettingInt<eSample> second(QStringLiteral("userSettings/shared"), eSample::A,
+                                             kAny);
         first.Set(eSample::B);
         QCOMPARE(second.Get(), 1);
         first.Set(eSample::C);
@@ -69,7 +72,7 @@ private slots:
 
     void outOfRangeValue_isPassedThrough()
     {
-        UserSettingInt<unsigned char> setting(QStringLiteral("userSettings/byte"), 0);
+        UserSettingInt<unsigned char> setting(QStringLiteral("userSettings/byte"), 0, kAny);
         UserSettingsStore().setValue(setting.Key(), 300);
         QCOMPARE(setting.Get(), 300);
         QCOMPARE(setting.toString(), QStringLiteral("300"));
@@ -77,7 +80,8 @@ private slots:
 
     void unsigned32_keepsTheFullRange()
     {
-        UserSettingInt<unsigned int> setting(QStringLiteral("userSettings/wide"), 2404000000u);
+        UserSettingInt<unsigned int> setting(QStringLiteral("userSettings/wide"), 2404000000u,
+                                             kAny);
         QCOMPARE(setting.Get(), 2404000000u);
         setting.Set(4294967295u);
         QCOMPARE(setting.Get(), 4294967295u);
@@ -86,7 +90,7 @@ private slots:
 
     void syncWithMasterValue_storesWithoutTellingTheHead()
     {
-        UserSettingInt<unsigned int> setting(QStringLiteral("userSettings/master"), 0);
+        UserSettingInt<unsigned int> setting(QStringLiteral("userSettings/master"), 0, kAny);
         setting.SyncWithMasterValue(static_cast<unsigned char>(200));
         QCOMPARE(setting.Get(), 200u);
         setting.SyncWithMasterValue(3000000000u);

@@ -1,6 +1,7 @@
-#include "bus/systemDataMsgs.h"
 #include "board/board.h"
+#include "bus/systemDataMsgs.h"
 #include "services/sdCardMonitor.h"
+#include "settings/adminOptionsSettings.h"
 #include "settings/audioModeUserSetting.h"
 #include "settings/hapticUserSetting.h"
 #include "settings/powerOnScreenSetting.h"
@@ -414,6 +415,50 @@ private slots:
         const QStringList msgs = sent();
         QCOMPARE(msgs.size(), 2);
         QVERIFY(msgs.at(1).startsWith("122 p0 [56 45 4b 30"));
+    }
+
+    void profile_valuesTheSettingsCannotTake_keepTheCurrentOnes()
+    {
+        UserSettingsService* service = start();
+        const QString path = QuarnTest::SandboxRoot() + "/profiles/foreign.ini";
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[userSettings]\nvolume=999\npowerLevel=300\nfreqValue=-5\nregion=abc\n"
+                   "adminOptions=65535\ntripLevel=\ntoneStyle=1\nmute=1\n");
+        file.close();
+        VolumeUserSetting().Set(20);
+        MuteUserSetting().Set(eMuteUserSetting::SoundOn);
+        PowerLevelUserSetting().Set(5);
+        FreqValueUserSetting().Set(2450000000u);
+        RegionUserSetting().Set(eRegion::UsaFcc);
+        AdminOptionsSettings().Set(0x2003);
+        TripLevelUserSetting().Set(4);
+        sent();
+
+        QuarnTest::LogCapture log;
+        service->ImportAllSettingsFromExternalFile(path);
+        QCOMPARE(VolumeUserSetting().Get(), 20);
+        QCOMPARE(PowerLevelUserSetting().Get(), 5);
+        QCOMPARE(FreqValueUserSetting().Get(), 2450000000u);
+        QCOMPARE(RegionUserSetting().Get(), 33);
+        QCOMPARE(AdminOptionsSettings().Get(), 0x2003);
+        QCOMPARE(TripLevelUserSetting().Get(), 4);
+        QCOMPARE(ToneStyleUserSetting().Get(), 1); // valid values still come in
+        QCOMPARE(MuteUserSetting().Get(), 1);
+        for (const char* key :
+             {"volume", "powerLevel", "freqValue", "region", "adminOptions", "tripLevel"}) {
+            const QString name = QStringLiteral("userSettings/") + key;
+            QCOMPARE(log.lines().filter(name + " ").size(), 1);
+        }
+
+        const QList<QuarnBusMsg> msgs = BusTraffic::split(m_line->takeWritten());
+        QCOMPARE(msgs.size(), 1);
+        QCOMPARE(msgs.at(0).bodyByte(6), quint8(5));
+        QCOMPARE(msgs.at(0).bodyByte(15), quint8(0x80 | 20));
+        QCOMPARE(msgs.at(0).bodyByte(16), quint8(4));
+        QCOMPARE(msgs.at(0).bodyByte(27), quint8(33));
+        QCOMPARE(msgs.at(0).body.mid(8, 4), QByteArray::fromHex("80 08 08 92"));
     }
 
     void internalProfile_savesAndLoadsWithTheHead()
