@@ -10,6 +10,7 @@
 #include "settings/systemDataBlock.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -54,10 +55,11 @@ UserSettingsService::UserSettingsService(QObject* parent) : QObject(parent)
             &UserSettingsService::onStoreFileChanged);
     connect(&m_fileWatcher, &QFileSystemWatcher::directoryChanged, this,
             &UserSettingsService::onStoreFolderChanged);
-    m_fileWatcher.addPath(QFileInfo(m_store.fileName()).absolutePath());
+    m_fileWatcher.addPath(storeFolder());
     watchStoreFile();
 
     refreshCaches();
+    rememberStore();
 }
 
 UserSettingsService::~UserSettingsService() = default;
@@ -152,15 +154,61 @@ void UserSettingsService::onStoreFileChanged()
     m_fileChangeTimer->start();
 }
 
-void UserSettingsService::onStoreFolderChanged()
+void UserSettingsService::onStoreFolderChanged(const QString& path)
 {
+    if (isStoreLost() || path != storeFolder()) {
+        if (recoverStore())
+            m_fileChangeTimer->start();
+        return;
+    }
     // Only a lapsed file watch matters here: a store file that came back (or was created)
     // while nothing watched it.
     const QString file = m_store.fileName();
-    if (m_fileWatcher.files().contains(file) || !QFileInfo::exists(file))
+    if (m_fileWatcher.files().contains(file))
         return;
     watchStoreFile();
     m_fileChangeTimer->start();
+}
+
+QString UserSettingsService::storeFolder() const
+{
+    return QFileInfo(m_store.fileName()).absolutePath();
+}
+
+bool UserSettingsService::isStoreLost() const
+{
+    // A deleted folder ends its own watch; a deleted file leaves the folder watched.
+    return !m_fileWatcher.directories().contains(storeFolder()) ||
+           !QFileInfo::exists(m_store.fileName());
+}
+
+bool UserSettingsService::recoverStore()
+{
+    const QString folder = storeFolder();
+    if (!QFileInfo::exists(folder)) {
+        // Wait for the folder to come back, from the nearest folder that still exists.
+        QDir ancestor(folder);
+        while (!ancestor.exists() && ancestor.cdUp()) {
+        }
+        if (!m_fileWatcher.directories().contains(ancestor.absolutePath()))
+            m_fileWatcher.addPath(ancestor.absolutePath());
+        return false;
+    }
+    const QStringList watched = m_fileWatcher.directories();
+    if (!watched.isEmpty())
+        m_fileWatcher.removePaths(watched);
+    m_fileWatcher.addPath(folder);
+
+    // The settings library rereads a vanished file as empty and writes back only what was
+    // set since: put back every value it forgot, keeping what was written meanwhile.
+    m_store.sync();
+    for (auto it = m_lastKnownStore.cbegin(); it != m_lastKnownStore.cend(); ++it)
+        if (!m_store.contains(it.key()))
+            m_store.setValue(it.key(), it.value());
+    m_store.sync();
+    qDebug().noquote() << "Settings store" << m_store.fileName() << "was lost and is rewritten";
+    watchStoreFile();
+    return QFileInfo::exists(m_store.fileName());
 }
 
 void UserSettingsService::watchStoreFile()
@@ -174,6 +222,8 @@ void UserSettingsService::watchStoreFile()
 
 void UserSettingsService::SettingFileWatchChange()
 {
+    // A lost store is put back before anything reads it.
+    const bool intact = !isStoreLost() || recoverStore();
     // Flushed first: this also takes in what another writer put into the file.
     m_store.sync();
     emit UserSettingsChanged();
@@ -194,7 +244,17 @@ void UserSettingsService::SettingFileWatchChange()
         emit HeadlightSettingChanged();
 
     refreshCaches();
+    if (intact)
+        rememberStore();
     Board::Get().SyncFileSystems();
+}
+
+void UserSettingsService::rememberStore()
+{
+    m_lastKnownStore.clear();
+    const QStringList keys = m_store.allKeys();
+    for (const QString& key : keys)
+        m_lastKnownStore.insert(key, m_store.value(key));
 }
 
 void UserSettingsService::refreshCaches()

@@ -24,7 +24,9 @@
 
 #include <QFileSystemWatcher>
 #include <QList>
+#include <QMap>
 #include <QObject>
+#include <QVariant>
 
 class QSettings;
 
@@ -100,7 +102,12 @@ public slots:
 
 private:
     void onStoreFileChanged();
-    void onStoreFolderChanged();
+    void onStoreFolderChanged(const QString& path);
+    QString storeFolder() const;
+    bool isStoreLost() const;
+    // True when the store file is back with every value.
+    bool recoverStore();
+    void rememberStore();
     void watchStoreFile();
     void refreshCaches();
     void decodeTargetHaptic(quint8 targetHaptic);
@@ -137,6 +144,8 @@ private:
     qint32 m_cachedHeadlight = 0;
 
     UserSettingsStore m_store;
+    // The store as last seen whole, to rewrite a store file that vanished.
+    QMap<QString, QVariant> m_lastKnownStore;
     QTimer* m_initialSyncTimer = nullptr;
     // One store write shows up as several watcher events; they make one change.
     QTimer* m_fileChangeTimer = nullptr;

@@ -309,6 +309,48 @@ private slots:
         QVERIFY(chart.wait(3000));
     }
 
+    void storeLost_isRewrittenWholeAndStillWatched_data()
+    {
+        QTest::addColumn<QString>("removed"); // below the sandbox root
+        QTest::addColumn<bool>("recreated");
+        QTest::newRow("store file") << "media/mmcblk0p4/Settings/VEK/QUARN_2_4.conf" << false;
+        QTest::newRow("store folder") << "media/mmcblk0p4/Settings/VEK" << true;
+        QTest::newRow("settings folder") << "media/mmcblk0p4/Settings" << true;
+    }
+
+    void storeLost_isRewrittenWholeAndStillWatched()
+    {
+        QFETCH(QString, removed);
+        QFETCH(bool, recreated);
+        UserSettingsService* service = startSynced();
+        QSignalSpy chart(service, &UserSettingsService::ChartSettingChanged);
+        const QString path = QuarnTest::SandboxRoot() + "/" + removed;
+        const int chartTime = (ChartTimeUserSetting().Get() + int(recreated)) % 4;
+        if (recreated) {
+            QVERIFY(QDir(path).removeRecursively());
+            QVERIFY(QDir().mkpath(path));
+            ChartTimeUserSetting().Increment(); // the one key written next
+        } else {
+            QVERIFY(QFile::remove(path));
+        }
+        const auto onDisk = [](const char* key) {
+            return QSettings(UserSettingsStore::FileName(), QSettings::IniFormat)
+                .value(QStringLiteral("userSettings/") + key);
+        };
+        QTRY_COMPARE(onDisk("region").toInt(), 34);
+        QCOMPARE(onDisk("volume").toInt(), 5);
+        QCOMPARE(onDisk("freqValue").toUInt(), 2450000123u);
+        if (recreated) // and what was written meanwhile stays
+            QCOMPARE(onDisk("chartTime").toInt(), chartTime);
+
+        chart.clear();
+        ChartTimeUserSetting().Increment();
+        QVERIFY(chart.wait(3000));
+        ChartTimeUserSetting().Increment();
+        QVERIFY(chart.wait(3000));
+        QCOMPARE(onDisk("region").toInt(), 34);
+    }
+
     void fileWrittenByAnotherWriter_isTakenIn()
     {
         UserSettingsService* service = startSynced();
