@@ -1,9 +1,9 @@
 #include "services/timeService.h"
 
+#include "board/board.h"
 #include "bus/quarnBus.h"
 #include "bus/rtcGetDateTimeMsg.h"
 #include "bus/rtcSetDateTimeMsg.h"
-#include "board/board.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -57,14 +57,27 @@ void TimeService::handleGetResponse(const QuarnBusMsg& msg)
         m_oscillatorLost = true;
         emit RtcLostOscillator();
     }
-    applyIfNeeded(answer.GetDateTime());
+    applyUnlessStale(msg);
     m_initialSyncDone = true;
     m_retryTimer->stop();
 }
 
 void TimeService::handleSetResponse(const QuarnBusMsg& msg)
 {
-    applyIfNeeded(RtcSetDateTimeMsg(msg).GetDateTime());
+    applyUnlessStale(msg);
+}
+
+void TimeService::applyUnlessStale(const QuarnBusMsg& msg)
+{
+    // A clock whose oscillator stopped counts from whenever it stopped: taking its time
+    // would throw the system clock and every screenshot name back to then. Both answers
+    // carry the flag in the same place.
+    const RtcGetDateTimeMsg answer(msg);
+    if (answer.DidOscillatorStop()) {
+        qDebug() << "RTC oscillator stopped, its time is not applied:" << answer.GetDateTime();
+        return;
+    }
+    applyIfNeeded(answer.GetDateTime());
 }
 
 void TimeService::applyIfNeeded(const QDateTime& rtcTime)

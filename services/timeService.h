@@ -37,6 +37,7 @@ private:
 
     void handleGetResponse(const QuarnBusMsg& msg);
     void handleSetResponse(const QuarnBusMsg& msg);
+    void applyUnlessStale(const QuarnBusMsg& msg);
     void applyIfNeeded(const QDateTime& rtcTime);
     void setSystemTime(const QDateTime& dateTime);
     void requestRtcTime();

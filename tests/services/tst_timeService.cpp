@@ -1,6 +1,6 @@
+#include "board/board.h"
 #include "bus/quarnBus.h"
 #include "bus/rtcSetDateTimeMsg.h"
-#include "board/board.h"
 #include "services/timeService.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
@@ -155,6 +155,23 @@ private slots:
         m_line->feed(rtcAnswer(eRtcGetDateTimeMsg, Board::Get().Now()));
         QCOMPARE(lost.count(), 1);
         QVERIFY(TimeService::Get()->DidRtcLoseOscillator());
+    }
+
+    void stoppedOscillator_timeIsNotApplied_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("get answer") << int(eRtcGetDateTimeMsg);
+        QTest::newRow("set answer") << int(eRtcSetDateTimeMsg);
+    }
+
+    void stoppedOscillator_timeIsNotApplied()
+    {
+        QFETCH(int, type);
+        Board::Get().SetSystemTime(kKnown);
+        QSignalSpy changed(TimeService::Get(), &TimeService::TimeChanged);
+        m_line->feed(rtcAnswer(type, QDateTime(QDate(2000, 1, 1), QTime(0, 5)), BusId::Bbm, true));
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(nowIsNear(kKnown));
     }
 
     void setDateTime_setsTheClockAndWritesTheRtc()
