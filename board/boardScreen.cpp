@@ -44,6 +44,21 @@ QWidget* programWindow()
 }
 } // namespace
 
+QRect PanelGeometry()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 240, 320);
+    if (!Board::Get().IsSandbox())
+        return screenRect;
+    const QWidgetList topLevels = QApplication::topLevelWidgets();
+    for (const QWidget* widget : topLevels)
+        if (widget->isVisible() && widget->inherits("QMainWindow"))
+            return widget->geometry();
+    QRect panel(0, 0, 240, 320);
+    panel.moveCenter(screenRect.center());
+    return panel;
+}
+
 QPixmap GrabScreen()
 {
     // A desktop screen holds more than the program's window, and some platforms (offscreen)

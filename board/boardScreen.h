@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPixmap>
+#include <QRect>
 
 class QApplication;
 class QWidget;
@@ -11,6 +12,9 @@ namespace BoardScreen {
 void HideCursor(QApplication& app);
 // Full screen on the board; a window of the panel's size on a desktop.
 void ShowMainWindow(QWidget& window);
+// Where the 240 x 320 panel lies in screen coordinates: the whole screen on the board, the
+// program's main window on a desktop. Dialogs are fitted to it.
+QRect PanelGeometry();
 // The whole screen on the board; the program's window on a desktop, and wherever the
 // platform cannot grab the screen.
 QPixmap GrabScreen();

@@ -2,8 +2,8 @@
 
 #include "services/metaScreenShot.h"
 #include "services/sdCardMonitor.h"
+#include "shell/panelDialogs.h"
 
-#include <QMessageBox>
 #include <QTimer>
 
 MetaScreenShotButton::MetaScreenShotButton(const QIcon& icon, const QString& text, QWidget* parent)
@@ -34,8 +34,6 @@ void MetaScreenShotButton::init()
     m_revertTimer->setSingleShot(true);
     connect(m_revertTimer, &QTimer::timeout, this, &MetaScreenShotButton::RevertColorToNormal);
 
-    m_normalPalette = palette();
-
     m_sheet = std::make_unique<MetaScreenShot>();
     connect(m_sheet.get(), &MetaScreenShot::SaveComplete, this,
             &MetaScreenShotButton::ScreenShotComplete);
@@ -53,16 +51,19 @@ void MetaScreenShotButton::TakeMetaScreenShot()
 {
     SdCardMonitor* card = SdCardMonitor::Get();
     if (!card->IsCardReady()) {
-        QMessageBox box(QMessageBox::Information, tr("SD Card Required"),
-                        tr("To take a screenshot, please insert a micro SD Card"), QMessageBox::Ok);
+        PanelMessageBox box(QMessageBox::Information, tr("SD Card Required"),
+                            tr("To take a screenshot, please insert a micro SD Card"),
+                            QMessageBox::Ok);
         box.setWindowIcon(icon());
-        // The box fixes its size when first shown, which drops a state set before.
-        QTimer::singleShot(0, &box, [&box] { box.showMaximized(); });
         box.exec();
         return;
     }
 
-    QPalette flash = palette();
+    // Taken now, not at construction: the style sheet sets the palette when the button is
+    // first shown. A flash still running keeps the palette it will return to.
+    if (!m_revertTimer->isActive())
+        m_normalPalette = palette();
+    QPalette flash = m_normalPalette;
     flash.setColor(QPalette::All, backgroundRole(), Qt::blue);
     setPalette(flash);
     m_sheet->Save(card->GetSdCardRootFolder());

@@ -1,11 +1,12 @@
 #include "shell/startup.h"
 
+#include "board/boardScreen.h"
 #include "resources/quarnResources.h"
 #include "services/timeService.h"
 #include "settings/brightnessUserSetting.h"
 #include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
-#include "board/boardScreen.h"
+#include "shell/panelDialogs.h"
 #include "shell/quarn24ex.h"
 
 #include <QApplication>
@@ -26,6 +27,12 @@ void ApplyStyleSheet(QApplication& app)
     app.setStyleSheet(QString::fromUtf8(text));
 }
 
+void ApplyPanelStyle(QApplication& app)
+{
+    ApplyStyleSheet(app);
+    PanelDialogs::Install(app);
+}
+
 int RunInstrument(QApplication& app)
 {
     QuarnResources::Init();
@@ -36,7 +43,7 @@ int RunInstrument(QApplication& app)
     // The time service is the first user of the bus: the line opens here and the first
     // clock request goes out.
     TimeService::Get();
-    ApplyStyleSheet(app);
+    ApplyPanelStyle(app);
     UserSettingsStore::Configure();
     BrightnessUserSetting().RefreshLocalBrightness();
     BoardScreen::HideCursor(app);

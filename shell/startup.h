@@ -8,3 +8,6 @@ int RunInstrument(QApplication& app);
 
 // Loads the style sheet from the resources ("not here" when it is missing).
 void ApplyStyleSheet(QApplication& app);
+
+// The style sheet, and dialogs kept on the panel.
+void ApplyPanelStyle(QApplication& app);

@@ -1,9 +1,9 @@
 // Renders every finished screen offscreen at the panel's size, with live readings played
 // over a fake line, into the folder given as argument.
 
+#include "board/board.h"
 #include "bus/quarnBus.h"
 #include "resources/quarnResources.h"
-#include "board/board.h"
 #include "services/metaScreenShot.h"
 #include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
@@ -13,10 +13,15 @@
 #include "tests/support/fakeDevice.h"
 
 #include <QAbstractButton>
+#include <QDialog>
+#include <QPainter>
+#include <QTimer>
+
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <functional>
 
 namespace {
 
@@ -91,7 +96,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("QUARN_2_4"));
     auto* line = new FakeDevice;
     QuarnBus::Install(line);
-    ApplyStyleSheet(app);
+    ApplyPanelStyle(app);
     UserSettingsStore::Configure();
     UserSettingsService::Get();
     line->feed(fromHead(BusId::Mst, eGetSystemDataMsgResp, systemData()));
@@ -107,6 +112,22 @@ int main(int argc, char** argv)
         settle(50);
         window.grab().save(out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
     };
+    // A modal dialog over the panel: shot once it is up and fitted, then closed.
+    const auto shootDialog = [&](const char* name, const std::function<void()>& open) {
+        QTimer::singleShot(300, [&, name] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            QPixmap panel = window.grab();
+            QPainter painter(&panel);
+            painter.drawPixmap(dialog->geometry().topLeft() - window.geometry().topLeft(),
+                               dialog->grab());
+            painter.end();
+            panel.save(out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+            dialog->done(0);
+        });
+        open();
+    };
     const auto show = [&](void (Quarn24EX::*slot)()) {
         (window.*slot)();
         settle(stack ? 700 : 50);
@@ -114,6 +135,9 @@ int main(int argc, char** argv)
 
     show(&Quarn24EX::doHomeScreen);
     shoot("home");
+    // No card in the slot: the camera button asks for one.
+    auto* camera = window.findChild<QAbstractButton*>(QStringLiteral("screenShotButton"));
+    shootDialog("message_box", [camera] { camera->click(); });
     show(&Quarn24EX::doBarGraph);
     line->feed(result(15, 182, 46));
     shoot("bargraph");

@@ -1,7 +1,7 @@
+#include "board/board.h"
 #include "bus/quarnBus.h"
 #include "bus/rtcSetDateTimeMsg.h"
 #include "screens/harmonicsAnalyzer.h"
-#include "board/board.h"
 #include "services/metaScreenShotButton.h"
 #include "services/sdCardMonitor.h"
 #include "settings/audioSourceUserSetting.h"
@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QSignalSpy>
@@ -226,6 +227,30 @@ private slots:
         QCOMPARE(done.count(), 1);
         QCOMPARE(m_bar->currentFace(), IconStatusBar::eIconsFace);
         QCOMPARE(shown(), iconsShown());
+    }
+
+    // Drawn with the style sheet at the designed size: every step shows, over the full height.
+    void volumeLevel_readsAtAGlance()
+    {
+        QFile qss(QStringLiteral(":/:/qss/QuarnStyle.qss"));
+        QVERIFY(qss.open(QIODevice::ReadOnly));
+        QProgressBar bar;
+        bar.setObjectName(QStringLiteral("volumeBar"));
+        bar.setStyleSheet(QString::fromUtf8(qss.readAll()));
+        bar.setRange(0, VolumeUserSetting::kMaxVolume);
+        bar.setFormat(QString());
+        bar.resize(m_bar->volumeBarRect().size());
+        const auto drawn = [&bar](int volume) {
+            bar.setValue(volume);
+            return image(bar.grab());
+        };
+        const QImage empty = drawn(0);
+        const QImage twenty = drawn(20);
+        QVERIFY(drawn(21) != twenty);
+        // Inside the filled part, near its top and its bottom: not the empty trough.
+        const int x = bar.width() * 15 / 50;
+        for (int y : {bar.height() / 4, bar.height() * 3 / 4})
+            QVERIFY2(twenty.pixel(x, y) != empty.pixel(x, y), qPrintable(QString::number(y)));
     }
 
     void repeatedVolumeChanges_keepTheBarUp()
