@@ -22,8 +22,6 @@ constexpr int kTouchRightDx = 47;
 constexpr int kTrackY = 25;
 constexpr int kScaleY = 35;
 constexpr int kBottomY = 203;
-constexpr int kFillBaseY = 201;
-constexpr int kTopY = 33;
 constexpr int kRuleBaseY = 201;
 constexpr int kAutoPowerBaseY = 194;
 constexpr unsigned char kTouchPulseMs = 50;
@@ -80,14 +78,8 @@ QVector<PowerBarScreen::Placement> PowerBarScreen::placements() const
     out.reserve(PowerBar::Height(PowerBar::kFullScaleTxPower) / 2 + 6);
     out.append({eSliderBar, m_left, kTrackY});
     out.append({ePowerScale, m_left + kScaleDx, kScaleY});
-    if (powerHeight > 0) {
-        const int x = m_left + kStripDx;
-        out.append({ePowerBottom, x, kBottomY});
-        for (int i = 0; i < powerHeight; i += 2)
-            out.append({ePowerFill, x, kFillBaseY - i});
-        if (powerHeight > PowerBar::Height(PowerBar::kFullScaleTxPower) - 1)
-            out.append({ePowerTop, x, kTopY});
-    }
+    if (powerHeight > 0)
+        PowerBar::AppendBar(out, ePowerBottom, m_left + kStripDx, kBottomY, powerHeight);
     const int offset = PowerBar::LevelOffset(PowerLevelUserSetting().Get());
     out.append({ePowerRule, m_left, kRuleBaseY - offset});
     if (TxPowerModeUserSetting().Get() == 1)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bus/quarnBusMsg.h"
+#include "screens/powerBar.h"
 
 #include <QPixmap>
 #include <QVector>
@@ -27,16 +28,7 @@ public:
         eAutoPower,
         eImageCount
     };
-    struct Placement
-    {
-        Image image;
-        int x;
-        int y;
-        bool operator==(const Placement& o) const
-        {
-            return image == o.image && x == o.x && y == o.y;
-        }
-    };
+    using Placement = PowerBar::Placement<Image>;
     enum class Touch
     {
         None,
