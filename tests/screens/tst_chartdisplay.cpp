@@ -1,4 +1,3 @@
-#include "bus/quarnBus.h"
 #include "screens/chartdisplay.h"
 #include "screens/chartrecorder.h"
 #include "settings/chartTimeUserSetting.h"
@@ -6,12 +5,12 @@
 #include "settings/muteUserSetting.h"
 #include "settings/powerLevelUserSetting.h"
 #include "settings/txPowerModeUserSetting.h"
-#include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
 #include "shell/middleMan.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/settledLine.h"
 
 #include <qwt_scale_div.h>
 
@@ -54,13 +53,7 @@ private:
 private slots:
     void initTestCase()
     {
-        UserSettingsStore::Configure();
-        m_line = new FakeDevice;
-        QuarnBus::Install(m_line);
-        // A synchronised settings service sends nothing of its own during the tests.
-        UserSettingsService::Get();
-        m_line->feed(BusTraffic::frameFromHead(eGetSystemDataMsgResp, 0,
-                                               QByteArray("VEK0") + QByteArray(24, 0)));
+        m_line = QuarnTest::InstallSettledLine();
         HapticUserSetting().SyncWithMasterValue((unsigned char)2); // vibrate on touch
         ChartTimeUserSetting().Set(eChartTime::TwentySeconds);
         m_view = new ChartDisplay;

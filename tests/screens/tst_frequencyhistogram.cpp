@@ -1,14 +1,12 @@
 #include "bus/msgShapes.h"
-#include "bus/quarnBus.h"
 #include "screens/freqscan.h"
 #include "screens/frequencyhistogram.h"
 #include "settings/freqValueUserSetting.h"
 #include "settings/regionUserSetting.h"
-#include "settings/userSettingsService.h"
-#include "settings/userSettingsStore.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/settledLine.h"
 
 #include <qwt_plot_canvas.h>
 
@@ -17,6 +15,8 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QSignalSpy>
+
+#include <memory>
 
 namespace {
 constexpr quint32 MHz = 1000000;
@@ -90,7 +90,7 @@ class TestFrequencyHistogram : public QObject
     Q_OBJECT
 private:
     FakeDevice* m_line = nullptr;
-    FrequencyHistogram* m_view = nullptr;
+    std::unique_ptr<FrequencyHistogram> m_view;
 
     FreqScan* plot(int harmonic) const { return m_view->plot(harmonic); }
     template <typename T = QAbstractButton> T* child(const char* name) const
@@ -131,31 +131,21 @@ private:
 private slots:
     void initTestCase()
     {
-        UserSettingsStore::Configure();
-        m_line = new FakeDevice;
-        QuarnBus::Install(m_line);
-        // A synchronised settings service sends nothing of its own during the tests.
-        UserSettingsService::Get();
-        m_line->feed(BusTraffic::frameFromHead(eGetSystemDataMsgResp, 0,
-                                               QByteArray("VEK0") + QByteArray(24, 0)));
+        m_line = QuarnTest::InstallSettledLine();
         RegionUserSetting().SyncWithMasterValue((unsigned char)kRegion);
         qRegisterMetaType<u_int32_t>("u_int32_t");
     }
 
     void init()
     {
-        m_view = new FrequencyHistogram;
+        m_view = std::make_unique<FrequencyHistogram>();
         m_view->resize(240, 280);
         m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view));
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
         m_line->takeWritten();
     }
 
-    void cleanup()
-    {
-        delete m_view;
-        m_view = nullptr;
-    }
+    void cleanup() { m_view.reset(); }
 
     void rangeAboveTheUpperLimit_fallsBackToTheLowerLimit()
     {
@@ -304,7 +294,7 @@ private slots:
             QVERIFY(child(name)->isChecked());
         QCOMPARE(child<QLabel>("lblStopFreq")->text(), QStringLiteral("2.483"));
 
-        QSignalSpy home(m_view, &FrequencyHistogram::homeSelected);
+        QSignalSpy home(m_view.get(), &FrequencyHistogram::homeSelected);
         QTest::mouseClick(child("btnHome"), Qt::LeftButton);
         QCOMPARE(sent(), (QStringList{"46 p0 [01]", "34 p0 [ff]"})); // frequency mode auto
         QCOMPARE(home.count(), 1);
@@ -314,9 +304,9 @@ private slots:
     void zoneWithOneFrequency_locksTheScreen()
     {
         m_line->feed(zone(869525000, 869525000, 25000, 4, 840, 121));
-        QVERIFY(child<QLabel>("lblCElocked")->isVisibleTo(m_view));
-        QVERIFY(!child<QLabel>("lblFreqVal")->isVisibleTo(m_view));
-        QVERIFY(!child("btnAutoScan")->isVisibleTo(m_view));
+        QVERIFY(child<QLabel>("lblCElocked")->isVisibleTo(m_view.get()));
+        QVERIFY(!child<QLabel>("lblFreqVal")->isVisibleTo(m_view.get()));
+        QVERIFY(!child("btnAutoScan")->isVisibleTo(m_view.get()));
         QCOMPARE(plot(FreqScan::eTransmit)->markerWidth(), 2); // narrow marker
         for (int h = 0; h < 3; ++h)
             QVERIFY(plot(h)->isLocked());
@@ -334,8 +324,8 @@ private slots:
         QVERIFY(transmit->isLocked());
         m_line->feed(zone(2400 * MHz, 2483 * MHz, MHz, 0, 2400, 84));
         QVERIFY(!transmit->isLocked());
-        QVERIFY(!child<QLabel>("lblCElocked")->isVisibleTo(m_view));
-        QVERIFY(child("btnAutoScan")->isVisibleTo(m_view));
+        QVERIFY(!child<QLabel>("lblCElocked")->isVisibleTo(m_view.get()));
+        QVERIFY(child("btnAutoScan")->isVisibleTo(m_view.get()));
     }
 
     void zoneMarker_coversAboutOneBar_andSurvivesAZoneWithoutSteps_data()

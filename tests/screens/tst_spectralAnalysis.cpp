@@ -1,13 +1,11 @@
-#include "bus/quarnBus.h"
 #include "screens/spectralAnalysis.h"
 #include "screens/spectrumCalculator.h"
 #include "settings/audioModeUserSetting.h"
 #include "settings/powerLevelUserSetting.h"
-#include "settings/userSettingsService.h"
-#include "settings/userSettingsStore.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/settledLine.h"
 
 #include <qwt_plot.h>
 #include <qwt_plot_curve.h>
@@ -16,6 +14,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSignalSpy>
+
+#include <memory>
 
 #include <cstring>
 
@@ -50,7 +50,7 @@ class TestSpectralAnalysis : public QObject
     Q_OBJECT
 private:
     FakeDevice* m_line = nullptr;
-    SpectralAnalysis* m_view = nullptr;
+    std::unique_ptr<SpectralAnalysis> m_view;
 
     QStringList sent() { return BusTraffic::take(m_line); }
     QAbstractButton* button(const char* name) const
@@ -75,33 +75,20 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        UserSettingsStore::Configure();
-        m_line = new FakeDevice;
-        QuarnBus::Install(m_line);
-        // A synchronised settings service sends nothing of its own during the tests.
-        UserSettingsService::Get();
-        m_line->feed(BusTraffic::frameFromHead(eGetSystemDataMsgResp, 0,
-                                               QByteArray("VEK0") + QByteArray(24, 0)));
-    }
+    void initTestCase() { m_line = QuarnTest::InstallSettledLine(); }
 
     void init()
     {
         AudioModeUserSetting().SyncWithMasterValue((unsigned char)2);
         PowerLevelUserSetting().SyncWithMasterValue((unsigned char)5);
-        m_view = new SpectralAnalysis;
+        m_view = std::make_unique<SpectralAnalysis>();
         m_view->resize(240, 280);
         m_view->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_view));
+        QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
         m_line->takeWritten();
     }
 
-    void cleanup()
-    {
-        delete m_view;
-        m_view = nullptr;
-    }
+    void cleanup() { m_view.reset(); }
 
     void entry_asksFor2ndThen3rd_andDrawsTheAnswers()
     {
@@ -191,7 +178,7 @@ private slots:
         m_view->startTimer();
         QCOMPARE(AudioModeUserSetting().Get(), during);
         QCOMPARE(sent().size(), mode == during ? 0 : 1);
-        QSignalSpy home(m_view, &SpectralAnalysis::homeSelected);
+        QSignalSpy home(m_view.get(), &SpectralAnalysis::homeSelected);
         QTest::mouseClick(button("btnHome"), Qt::LeftButton);
         QCOMPARE(AudioModeUserSetting().Get(), mode);
         QVERIFY(!m_view->isAcquiring());
@@ -205,18 +192,18 @@ private slots:
         QwtPlot* main = plotNamed("mainPlot");
         QwtPlot* second = plotNamed("secondPlot");
         QCOMPARE(main->geometry(), QRect(0, 0, 170, 195));
-        QVERIFY(!second->isVisibleTo(m_view));
+        QVERIFY(!second->isVisibleTo(m_view.get()));
 
         QTest::mouseClick(button("pushButton"), Qt::LeftButton);
         QVERIFY(m_view->isSplitView());
         QCOMPARE(main->geometry(), QRect(0, 0, 85, 195));
         QCOMPARE(second->geometry(), QRect(85, 0, 85, 195));
-        QVERIFY(second->isVisibleTo(m_view));
-        QVERIFY(!button("btnRX2")->isVisibleTo(m_view));
-        QVERIFY(!button("btnRX3")->isVisibleTo(m_view));
+        QVERIFY(second->isVisibleTo(m_view.get()));
+        QVERIFY(!button("btnRX2")->isVisibleTo(m_view.get()));
+        QVERIFY(!button("btnRX3")->isVisibleTo(m_view.get()));
         // Page coordinates: 65..149 and 150..234.
-        QCOMPARE(main->mapTo(m_view, QPoint(0, 0)).x(), 65);
-        QCOMPARE(second->mapTo(m_view, QPoint(84, 0)).x(), 234);
+        QCOMPARE(main->mapTo(m_view.get(), QPoint(0, 0)).x(), 65);
+        QCOMPARE(second->mapTo(m_view.get(), QPoint(84, 0)).x(), 234);
 
         m_view->startData();
         answer(constantBlock(1, 0));
@@ -228,10 +215,10 @@ private slots:
 
         QTest::mouseClick(button("pushButton"), Qt::LeftButton);
         QVERIFY(!m_view->isSplitView());
-        QVERIFY(button("btnRX2")->isVisibleTo(m_view));
+        QVERIFY(button("btnRX2")->isVisibleTo(m_view.get()));
         QVERIFY(!button("btnRX2")->isChecked());
         QVERIFY(button("btnRX3")->isChecked());
-        QVERIFY(!second->isVisibleTo(m_view));
+        QVERIFY(!second->isVisibleTo(m_view.get()));
     }
 
     void powerUpFromZero_asksForASpectrumSoon()
@@ -239,16 +226,16 @@ private slots:
         PowerLevelUserSetting().SyncWithMasterValue((unsigned char)0);
         m_view->startData();
         QCOMPARE(m_view->acquisitionInterval(), SpectralAnalysis::kFirstCycleMs);
-        QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(50, 117));
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 117));
         QCOMPARE(int(PowerLevelUserSetting().Get()), 1);
         QVERIFY(m_view->isAcquiring());
         QCOMPARE(m_view->acquisitionInterval(), SpectralAnalysis::kEntryDelayMs);
 
         m_view->startData();
-        QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(50, 117));
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(50, 117));
         QCOMPARE(int(PowerLevelUserSetting().Get()), 2);
         QCOMPARE(m_view->acquisitionInterval(), SpectralAnalysis::kCycleMs);
-        QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(51, 117));
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(51, 117));
         QCOMPARE(int(PowerLevelUserSetting().Get()), 2); // right of the bar
     }
 
