@@ -264,16 +264,6 @@ private slots:
         QVERIFY(!m_view->isVolumeMode());
         QVERIFY(!button("btnVolumeDown")->autoRepeat());
     }
-
-    void classification_isAnnouncedAsTargetMessages()
-    {
-        QSignalSpy messages(m_chart, &ChartRecorder::targetMessage);
-        m_chart->IndicateSemiconductorDetected();
-        m_chart->IndicateCorrosiveDetected();
-        QCOMPARE(messages.count(), 2);
-        QCOMPARE(messages.at(0).at(0).toString(), QStringLiteral("Semiconductor"));
-        QCOMPARE(messages.at(1).at(0).toString(), QStringLiteral("Corrosive"));
-    }
 };
 
 QUARN_GUI_TEST_MAIN(TestChartDisplay)
