@@ -21,8 +21,6 @@ QPixmap image(const char* name)
 }
 
 constexpr int kBarBottomY = 208;
-constexpr int kFillBaseY = 206;
-constexpr int kBarTopY = 38;
 constexpr int kPowerBarX = 40;
 constexpr int kRx2BarX = 120;
 constexpr int kRx3BarX = 180;
@@ -75,16 +73,6 @@ void Bargraph::onNewRawMsg(QuarnBusMsg msg)
         update();
 }
 
-void Bargraph::placeBar(QVector<Placement>& out, Image bottom, int x, int height)
-{
-    // The fill and top images follow the bottom image in the enumeration.
-    out.append({bottom, x, kBarBottomY});
-    for (int i = 0; i < height; i += 2)
-        out.append({Image(bottom + 1), x, kFillBaseY - i});
-    if (height > kFullBar - 1)
-        out.append({Image(bottom + 2), x, kBarTopY});
-}
-
 QVector<Bargraph::Placement> Bargraph::placements() const
 {
     QVector<Placement> out;
@@ -96,9 +84,9 @@ QVector<Bargraph::Placement> Bargraph::placements() const
 
     // With the transmitter off no part of any bar is drawn.
     if (powerHeight > 0) {
-        placeBar(out, ePowerBottom, kPowerBarX, powerHeight);
-        placeBar(out, eRx2Bottom, kRx2BarX, rx2Height);
-        placeBar(out, eRx3Bottom, kRx3BarX, rx3Height);
+        PowerBar::AppendBar(out, ePowerBottom, kPowerBarX, kBarBottomY, powerHeight);
+        PowerBar::AppendBar(out, eRx2Bottom, kRx2BarX, kBarBottomY, rx2Height);
+        PowerBar::AppendBar(out, eRx3Bottom, kRx3BarX, kBarBottomY, rx3Height);
     }
 
     out.append({eThresholdScale, 143, 124});

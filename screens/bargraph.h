@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bus/quarnBusMsg.h"
+#include "screens/powerBar.h"
 
 #include <QPixmap>
 #include <QVector>
@@ -46,16 +47,7 @@ public:
         eTripRule,
         eImageCount
     };
-    struct Placement
-    {
-        Image image;
-        int x;
-        int y;
-        bool operator==(const Placement& o) const
-        {
-            return image == o.image && x == o.x && y == o.y;
-        }
-    };
+    using Placement = PowerBar::Placement<Image>;
     // Everything the view paints, in painting order.
     QVector<Placement> placements() const;
 
@@ -83,8 +75,6 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    static void placeBar(QVector<Placement>& out, Image bottom, int x, int height);
-
     std::unique_ptr<Ui::Bargraph> ui;
     int rx2Height = 0;
     int rx3Height = 0;

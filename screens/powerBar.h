@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QVector>
+
 // The transmit-power bar that the bar graph, the chart and the spectrum draw beside their
 // plots: 8.3 pixels per transmit-power unit, 166 pixels at full scale.
 namespace PowerBar {
@@ -18,6 +20,29 @@ constexpr int Height(int txPower)
 constexpr int LevelOffset(int level)
 {
     return (5 * level) * 166 / 100;
+}
+
+// One picture of a view's painting, by its view's own picture names, at its top-left corner.
+template <typename Image> struct Placement
+{
+    Image image;
+    int x;
+    int y;
+    bool operator==(const Placement& o) const { return image == o.image && x == o.x && y == o.y; }
+};
+
+// The strips of one bar `height` pixels high whose bottom picture sits at (x, bottomY):
+// the bottom, a fill strip every 2 pixels above it, and the top picture once the bar is
+// full. The fill and top pictures follow the bottom one in the view's enumeration.
+template <typename Image>
+void AppendBar(QVector<Placement<Image>>& out, Image bottom, int x, int bottomY, int height)
+{
+    constexpr int kFullBar = Height(kFullScaleTxPower);
+    out.append({bottom, x, bottomY});
+    for (int i = 0; i < height; i += 2)
+        out.append({Image(bottom + 1), x, bottomY - 2 - i});
+    if (height > kFullBar - 1)
+        out.append({Image(bottom + 2), x, bottomY - kFullBar - 4});
 }
 
 } // namespace PowerBar

@@ -88,17 +88,22 @@ void RadController::sendResult(qint64 index, double seconds)
     send(eQuarnGetResultResponseMsg, 0, body);
 }
 
-void RadController::sendFftBlock(int harmonic)
+QByteArray RadController::encodeFftBlock(const std::vector<std::complex<float>>& samples)
 {
-    const HeadSettings& s = m_mst->settings();
-    const auto samples = m_scenario->fftBlock(harmonic, m_clock.elapsed() / 1000.0,
-                                              s.operatingMode != 0 ? s.powerLevel : 0);
     QByteArray block;
-    block.reserve(kFftBlockBytes);
+    block.reserve(int(samples.size()) * 8);
     for (const std::complex<float>& x : samples) {
         appendLe32(block, floatBits(x.real()));
         appendLe32(block, floatBits(x.imag()));
     }
+    return block;
+}
+
+void RadController::sendFftBlock(int harmonic)
+{
+    const HeadSettings& s = m_mst->settings();
+    const QByteArray block = encodeFftBlock(m_scenario->fftBlock(
+        harmonic, m_clock.elapsed() / 1000.0, s.operatingMode != 0 ? s.powerLevel : 0));
     const int piece = kFftBlockBytes / kFftPieces;
     for (int i = 0; i < kFftPieces; ++i)
         send(eFftCorrelatedDataRespMsg, quint8(i), block.mid(i * piece, piece));

@@ -5,6 +5,9 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <complex>
+#include <vector>
+
 class MstController;
 class SimScenario;
 
@@ -28,6 +31,9 @@ public:
     void handle(const QuarnBusMsg& request) override;
 
     static QByteArray statusText();
+    // A block as the sixteen answers carry it: per sample the real and the imaginary part,
+    // little-endian IEEE-754 floats.
+    static QByteArray encodeFftBlock(const std::vector<std::complex<float>>& samples);
 
 private:
     void sendDueResults();

@@ -11,10 +11,15 @@ constexpr double kNoise = 2.5;
 constexpr double kFullScale = 230;
 constexpr double kPassWidthSeconds = 0.8;
 constexpr double kAmbientFloor = 20;
-constexpr double kAmbientNoise = 3;
-constexpr double kToneAmplitude = 1500;
-constexpr double kInterfererAmplitude = 150;
-constexpr double kSampleNoise = 10;
+constexpr double kAmbientNoise = 1.5;
+// Sample levels as the spectral view shows them, behind its 512-point Kaiser window: the
+// noise floor near -145 dB, a full-strength target near -95 dB, the interferer near -110 dB.
+constexpr double kToneAmplitude = 470;
+constexpr double kInterfererAmplitude = 60;
+constexpr double kSampleNoise = 13;
+// The 3rd-harmonic receiver hands over its samples 13 dB lower than the 2nd's; the view's
+// dB offsets (-192 and -179) make up for it.
+constexpr double k3rdReceiverGain = 0.2239;
 
 // SplitMix64: a well-mixed 64-bit hash, so that noise can be indexed instead of drawn.
 quint64 mix(quint64 x)
@@ -145,7 +150,7 @@ std::vector<std::complex<float>> SimScenario::fftBlock(int harmonic, double t, i
             std::polar(tone, w * bin + tonePhase) +
             std::polar(kInterfererAmplitude, w * kInterfererBin + interfererPhase) +
             std::complex<double>(noise(m_fftNoise), noise(m_fftNoise));
-        samples[size_t(n)] = std::complex<float>(x);
+        samples[size_t(n)] = std::complex<float>(harmonic == 3 ? x * k3rdReceiverGain : x);
     }
     return samples;
 }

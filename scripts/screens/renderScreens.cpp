@@ -4,12 +4,20 @@
 #include "board/board.h"
 #include "bus/quarnBus.h"
 #include "resources/quarnResources.h"
+#include "screens/chartrecorder.h"
+#include "screens/freqscan.h"
+#include "screens/homescreen.h"
+#include "screens/spectralAnalysis.h"
 #include "services/metaScreenShot.h"
 #include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
 #include "shell/quarn24ex.h"
 #include "shell/slidingstackedwidget.h"
 #include "shell/startup.h"
+#include "sim/headSettings.h"
+#include "sim/radController.h"
+#include "sim/simScenario.h"
+#include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 
 #include <QAbstractButton>
@@ -69,6 +77,42 @@ QByteArray batteryStatus(int percent)
     QByteArray body(17, 0);
     body[16] = char(percent);
     return fromHead(BusId::Bbm, eGetPingMsg, body);
+}
+
+QByteArray systemDataInMode(quint8 mode)
+{
+    QByteArray block = systemData();
+    block[4] = char(mode);
+    return fromHead(BusId::Mst, eGetSystemDataMsgResp, block);
+}
+
+QByteArray ambient(quint8 mode, int channel, const QByteArray& levels)
+{
+    QByteArray body;
+    body.append(char(mode));
+    body.append(char(channel));
+    body.append(levels);
+    return fromHead(BusId::Rad, eQuarnGetAmbientResponseMsg, body);
+}
+
+// Answers the spectral view's latest block request the way the simulated head's radio does.
+// Requests of cycles that ran out unanswered are dropped: answering them now would fill the
+// wrong block.
+void answerFftRequest(FakeDevice* line, SimScenario& scenario, double t, int powerLevel)
+{
+    int harmonic = 0;
+    for (const QuarnBusMsg& request : BusTraffic::split(line->takeWritten())) {
+        if (request.type == eFftCorrelatedDataRequestMsg)
+            harmonic = request.bodyByte(0);
+    }
+    if (harmonic == 0)
+        return;
+    const QByteArray block =
+        RadController::encodeFftBlock(scenario.fftBlock(harmonic, t, powerLevel));
+    const int piece = RadController::kFftBlockBytes / RadController::kFftPieces;
+    for (int i = 0; i < RadController::kFftPieces; ++i)
+        line->feed(
+            fromHead(BusId::Rad, eFftCorrelatedDataRespMsg, block.mid(i * piece, piece), char(i)));
 }
 
 void settle(int ms)
@@ -138,6 +182,60 @@ int main(int argc, char** argv)
     // No card in the slot: the camera button asks for one.
     auto* camera = window.findChild<QAbstractButton*>(QStringLiteral("screenShotButton"));
     shootDialog("message_box", [camera] { camera->click(); });
+
+    // The analysis views, each with the simulated head's data: the sweep passes over a
+    // semiconductor, then a corrosive target.
+    constexpr int kPower = 15;
+    SimScenario sweep(SimScenario::Kind::Sweep, 1);
+    auto* home = window.findChild<HomeScreen*>();
+
+    emit home->chartSelected();
+    settle(700);
+    auto* recorder = window.findChild<ChartRecorder*>();
+    for (int i = 0; i < ChartRecorder::kHistory; ++i) {
+        const double t = 2.5 + i * 0.06;
+        const SimScenario::Reading r = sweep.reading(quint64(i), t, kPower);
+        line->feed(result(r.txPower, r.harm2nd, r.harm3rd));
+        QCoreApplication::processEvents();
+        recorder->advance();
+    }
+    shoot("chart");
+
+    // An automatic scan: the head reports scanning, sends the three channels' levels and
+    // goes back to search; the screen picks the quietest bar.
+    emit home->scanSelected();
+    settle(700);
+    const Zone zone = zonesFor(false).at(1); // code 33, the default region
+    line->feed(fromHead(BusId::Mst, eGetZoneMsgResp, zone.record(), char(zone.code)));
+    line->feed(fromHead(BusId::Mst, eGetFreqRangeMsgResp, zone.range()));
+    window.findChild<QAbstractButton*>(QStringLiteral("btnAutoScan"))->click();
+    line->feed(systemDataInMode(FreqScan::kHeadAutoScanning));
+    for (int sweepPass = 0; sweepPass < 2; ++sweepPass) {
+        for (int channel = 0; channel < 3; ++channel)
+            line->feed(ambient(FreqScan::kAmbientAutoMode, channel,
+                               sweep.ambientLevels(channel, zone.steps)));
+    }
+    line->feed(systemDataInMode(1));
+    shoot("freqscan");
+
+    emit home->spectralSelected();
+    settle(700 + SpectralAnalysis::kEntryDelayMs);
+    answerFftRequest(line, sweep, SimScenario::kSemiconductorAt, kPower);
+    settle(20);
+    answerFftRequest(line, sweep, SimScenario::kSemiconductorAt, kPower);
+    shoot("spectral");
+
+    // Side by side: the curves move over with the next cycle.
+    window.findChild<QAbstractButton*>(QStringLiteral("pushButton"))->click();
+    settle(SpectralAnalysis::kFirstCycleMs + 100);
+    answerFftRequest(line, sweep, SimScenario::kCorrosiveAt, kPower);
+    settle(20);
+    answerFftRequest(line, sweep, SimScenario::kCorrosiveAt, kPower);
+    shoot("spectral_split");
+    window.findChild<QAbstractButton*>(QStringLiteral("pushButton"))->click();
+    window.findChild<SpectralAnalysis*>()->on_btnHome_clicked();
+    settle(700);
+
     show(&Quarn24EX::doBarGraph);
     line->feed(result(15, 182, 46));
     shoot("bargraph");

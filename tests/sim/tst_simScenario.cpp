@@ -1,5 +1,9 @@
+#include "screens/spectrumCalculator.h"
+#include "sim/radController.h"
 #include "sim/simScenario.h"
 #include "tests/support/quarnTest.h"
+
+#include <algorithm>
 
 class TestSimScenario : public QObject
 {
@@ -44,6 +48,31 @@ private slots:
         QVERIFY(quint8(transmit.at(15)) > 100); // interferer at 15 % of the band
         QVERIFY(quint8(transmit.at(40)) < 40);
         QVERIFY(quint8(s.ambientLevels(1, 100).at(45)) > 80);
+    }
+
+    // Each receiver's target at full strength and full power, through the spectral view's
+    // own processing: the 3rd's samples come 13 dB lower, and its offset makes up for it.
+    void fftBlocks_showBothReceiversAlike_inTheSpectralViewsRange()
+    {
+        SimScenario semiconductor(SimScenario::Kind::Semiconductor, 3);
+        SimScenario corrosive(SimScenario::Kind::Corrosive, 3);
+        SpectrumCalculator view;
+        view.process(RadController::encodeFftBlock(semiconductor.fftBlock(2, 0, 20)),
+                     RadController::encodeFftBlock(corrosive.fftBlock(3, 0, 20)));
+        const double peak2nd =
+            view.spectrum2nd()[SpectrumCalculator::DisplayIndex(SimScenario::kTargetBin2nd)];
+        const double peak3rd =
+            view.spectrum3rd()[SpectrumCalculator::DisplayIndex(SimScenario::kTargetBin3rd)];
+        QVERIFY2(std::abs(peak2nd - peak3rd) < 0.5, qPrintable(QString::number(peak2nd - peak3rd)));
+        QVERIFY(peak2nd < -85 && peak2nd > -100); // below the plot's top (-80)
+
+        // The noise floor sits well above the plot's bottom (-160) on both.
+        std::vector<double> floor2nd(view.spectrum2nd(), view.spectrum2nd() + 512);
+        std::vector<double> floor3rd(view.spectrum3rd(), view.spectrum3rd() + 512);
+        std::nth_element(floor2nd.begin(), floor2nd.begin() + 256, floor2nd.end());
+        std::nth_element(floor3rd.begin(), floor3rd.begin() + 256, floor3rd.end());
+        QVERIFY(floor2nd[256] > -155 && floor2nd[256] < -135);
+        QVERIFY(std::abs(floor2nd[256] - floor3rd[256]) < 3);
     }
 
     void kindFromName_knowsEveryName()

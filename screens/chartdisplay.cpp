@@ -1,0 +1,108 @@
+#include "screens/chartdisplay.h"
+
+#include "screens/chartrecorder.h"
+#include "screens/harmonicsAnalyzer.h"
+#include "settings/chartTimeUserSetting.h"
+#include "settings/userSettingsService.h"
+#include "ui_chartdisplay.h"
+
+namespace {
+constexpr QSize kPlotSize(169, 194);
+constexpr int kPlotMargin = 2;
+
+struct TimeSpan
+{
+    int periodMs;
+    const char* title; // what 300 samples span
+};
+constexpr TimeSpan kTimeSpans[] = {
+    {30, "10 seconds"}, {65, "20 seconds"}, {100, "30 seconds"}, {200, "1 minute"}};
+} // namespace
+
+ChartDisplay::ChartDisplay(QWidget* parent)
+    : PowerBarScreen(kBarLeft, parent), ui(std::make_unique<Ui::ChartDisplay>())
+{
+    ui->setupUi(this);
+    attachVolumeButtons(ui->btnVolumeDown, ui->btnVolumeUp);
+
+    m_recorder = new ChartRecorder(ui->plotWidget);
+    m_recorder->setGeometry(QRect(QPoint(0, 0), kPlotSize));
+    m_recorder->setContentsMargins(kPlotMargin, kPlotMargin, kPlotMargin, kPlotMargin);
+    QwtText title(QString::fromLatin1(kTimeSpans[1].title));
+    title.setColor(Qt::white);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(10);
+    font.setBold(true);
+    title.setFont(font);
+    title.setRenderFlags(Qt::AlignLeft | Qt::AlignVCenter);
+    m_recorder->setTitle(title);
+
+    HarmonicsAnalyzer* analyzer = HarmonicsAnalyzer::Get();
+    connect(analyzer, &HarmonicsAnalyzer::HarmonicData, m_recorder,
+            &ChartRecorder::NewHarmonicData);
+    connect(analyzer, &HarmonicsAnalyzer::SemiconductorDetected, m_recorder,
+            &ChartRecorder::IndicateSemiconductorDetected);
+    connect(analyzer, &HarmonicsAnalyzer::CorrosiveDetected, m_recorder,
+            &ChartRecorder::IndicateCorrosiveDetected);
+    connect(this, &ChartDisplay::toggleCurve, m_recorder, &ChartRecorder::toggleChartLine);
+    connect(this, &ChartDisplay::newTime, m_recorder, &ChartRecorder::setPlotDuration);
+    connect(m_recorder, &ChartRecorder::plotTouched, this, &ChartDisplay::doPlotTouchAction);
+    connect(UserSettingsService::Get(), &UserSettingsService::ChartSettingChanged, this,
+            &ChartDisplay::changeTimeDuration);
+
+    changeTimeDuration();
+}
+
+ChartDisplay::~ChartDisplay() = default;
+
+QString ChartDisplay::plotTitle() const
+{
+    return m_recorder->title().text();
+}
+
+void ChartDisplay::changeTimeDuration()
+{
+    const int span = ChartTimeUserSetting().Get();
+    if (span < 0 || span >= int(std::size(kTimeSpans)))
+        return;
+    emit newTime(kTimeSpans[span].periodMs);
+    QwtText title = m_recorder->title();
+    title.setText(QString::fromLatin1(kTimeSpans[span].title));
+    m_recorder->setTitle(title);
+}
+
+void ChartDisplay::doPlotTouchAction()
+{
+    ChartTimeUserSetting().Increment();
+    changeTimeDuration();
+}
+
+void ChartDisplay::on_btnHome_clicked()
+{
+    emit homeSelected();
+}
+
+void ChartDisplay::do_btnPowerUp_clicked()
+{
+    stepPowerLevel(Touch::PowerUp);
+}
+
+void ChartDisplay::do_btnPowerDown_clicked()
+{
+    stepPowerLevel(Touch::PowerDown);
+}
+
+void ChartDisplay::on_btnRX2_clicked()
+{
+    emit toggleCurve(ChartTraces::eRadio2nd);
+}
+
+void ChartDisplay::on_btnRX3_clicked()
+{
+    emit toggleCurve(ChartTraces::eRadio3rd);
+}
+
+void ChartDisplay::on_btnPower_clicked()
+{
+    emit toggleCurve(ChartTraces::eRadioPower);
+}

@@ -1,0 +1,329 @@
+#include "screens/freqscan.h"
+
+#include "bus/msgShapes.h"
+#include "settings/regionUserSetting.h"
+
+#include <qwt_column_symbol.h>
+#include <qwt_picker_machine.h>
+#include <qwt_plot_canvas.h>
+#include <qwt_plot_marker.h>
+#include <qwt_plot_multi_barchart.h>
+#include <qwt_plot_picker.h>
+
+#include <QMouseEvent>
+
+namespace {
+constexpr quint32 kMHz = 1000000;
+constexpr double kYMax = 255;
+constexpr int kWindow = 6;    // bars of the quietest-window search
+constexpr int kBarScale = 12; // bar height per level above the floor
+constexpr quint8 kNarrowMarker = 0x04;
+
+// Zone record offsets.
+constexpr int kZoneStep = 8;
+constexpr int kZoneFlags = 13;
+constexpr int kZoneBase = 14;
+constexpr int kZoneSteps = 16;
+// Range record offsets.
+constexpr int kRangeBase = 8;
+constexpr int kRangeSteps = 10;
+// System data offsets.
+constexpr int kModeByte = 4;
+constexpr int kFrequencyAt = 8;
+
+QColor channelColour(FreqScan::HarmonicData harmonic)
+{
+    switch (harmonic) {
+    case FreqScan::eRx2:
+        return QColor(255, 0, 0);
+    case FreqScan::eRx3:
+        return QColor(255, 255, 0);
+    case FreqScan::eTransmit:
+        break;
+    }
+    return QColor(0, 159, 0);
+}
+} // namespace
+
+FreqScan::FreqScan(QWidget* parent) : QwtPlot(parent), bins(kInitialBars, 1.0)
+{
+    setObjectName(QStringLiteral("FreqScan"));
+    setMaximumSize(kMaxWidth, kMaxHeight);
+    setAutoReplot(false);
+    auto* canvas = new QwtPlotCanvas;
+    canvas->setFrameStyle(QFrame::NoFrame);
+    canvas->setBorderRadius(0);
+    canvas->installEventFilter(this);
+    setCanvas(canvas);
+    setCanvasBackground(QColor(31, 31, 31));
+    enableAxis(QwtPlot::xBottom, false);
+    enableAxis(QwtPlot::yLeft, false);
+    setAxisScale(QwtPlot::yLeft, 0, kYMax);
+
+    m_chart = new QwtPlotMultiBarChart;
+    m_chart->setStyle(QwtPlotMultiBarChart::Grouped);
+    m_chart->setSpacing(0);
+    m_chart->setMargin(0);
+    // The x scale already spans the bars; the chart's own margin hint would squeeze the
+    // canvas map to nothing.
+    m_chart->setItemAttribute(QwtPlotItem::Margins, false);
+    m_chart->attach(this);
+
+    m_marker = new QwtPlotMarker;
+    m_marker->setLineStyle(QwtPlotMarker::VLine);
+    m_marker->setLinePen(Qt::blue, 2, Qt::DashLine);
+    m_marker->setZ(m_chart->z() + 1);
+    m_marker->setValue(0, kMarkerHeight);
+    m_marker->attach(this);
+
+    m_picker = new QwtPlotPicker(QwtPlot::xBottom, QwtPlot::yLeft, QwtPicker::NoRubberBand,
+                                 QwtPicker::AlwaysOff, canvas);
+    m_picker->setStateMachine(new QwtPickerClickPointMachine);
+    connect(m_picker, qOverload<const QPointF&>(&QwtPlotPicker::selected), this,
+            &FreqScan::onSelected);
+
+    setHarmonic(eTransmit);
+    setBars(bins);
+}
+
+FreqScan::~FreqScan() = default;
+
+void FreqScan::setHarmonic(HarmonicData harmonic)
+{
+    m_harmonic = harmonic;
+    auto* symbol = new QwtColumnSymbol(QwtColumnSymbol::Box);
+    symbol->setLineWidth(3);
+    symbol->setFrameStyle(QwtColumnSymbol::NoFrame);
+    symbol->setPalette(QPalette(channelColour(harmonic)));
+    m_chart->setSymbol(0, symbol);
+}
+
+double FreqScan::markerX() const
+{
+    return m_marker->xValue();
+}
+
+int FreqScan::markerWidth() const
+{
+    return int(m_marker->linePen().widthF());
+}
+
+void FreqScan::setBars(const QVector<double>& heights)
+{
+    bins = heights;
+    QVector<QwtSetSample> samples;
+    samples.reserve(bins.size());
+    for (int i = 0; i < bins.size(); ++i)
+        samples.append(QwtSetSample(i, QVector<double>{bins.at(i)}));
+    m_chart->setSamples(samples);
+    // Bar i centred on x = i, so that a touch maps to a bar by rounding.
+    setAxisScale(QwtPlot::xBottom, -0.5, qMax(1, bins.size()) - 0.5);
+}
+
+void FreqScan::setMarker(double x)
+{
+    m_marker->setXValue(x);
+}
+
+int FreqScan::barOf(quint32 hz) const
+{
+    // Signed: a frequency below the base lies left of bar 0, not far to the right.
+    return int((qint64(hz) - qint64(baseMHz) * kMHz) / kMHz);
+}
+
+void FreqScan::onNewRawMsg(QuarnBusMsg msg)
+{
+    switch (msg.type) {
+    case eGetFreqRangeMsgResp:
+        takeRange(msg);
+        break;
+    case eGetZoneMsgResp:
+        if (msg.param == RegionUserSetting().Get())
+            takeZone(msg);
+        break;
+    case eGetFreqValueMsgResp:
+        takeFrequency(msg);
+        break;
+    case eGetSystemDataMsgResp:
+        takeSystemData(msg);
+        break;
+    case eQuarnGetAmbientResponseMsg:
+        takeAmbient(msg);
+        break;
+    default:
+        break;
+    }
+}
+
+void FreqScan::takeLimits(const QuarnBusMsg& msg, quint16 base, quint8 steps)
+{
+    if (steps != binCount || base != baseMHz) {
+        baseMHz = base;
+        binCount = steps;
+        emit newFreqRange(base, steps);
+    }
+    minFreq = le32At(msg, 0);
+    maxFreq = le32At(msg, 4);
+    minPos = int(minFreq / kMHz) - base;
+    maxPos = int(maxFreq / kMHz) - base;
+}
+
+void FreqScan::fallBackToLowerLimit()
+{
+    emit setMarkerPosition(minPos);
+    emit setFreqValue(minFreq);
+    currentFreq = minFreq;
+    setMarker(minPos);
+    replot();
+}
+
+void FreqScan::showCurrentFrequency(bool announceFrequency)
+{
+    const int position = barOf(currentFreq);
+    emit setMarkerPosition(position);
+    if (announceFrequency)
+        emit setFreqValue(currentFreq);
+    setMarker(position);
+    replot();
+}
+
+void FreqScan::takeRange(const QuarnBusMsg& msg)
+{
+    takeLimits(msg, le16At(msg, kRangeBase), msg.bodyByte(kRangeSteps));
+    if (currentFreq < minFreq || currentFreq > maxFreq || stepFreq == 0)
+        fallBackToLowerLimit();
+    else if (baseMHz != 0)
+        showCurrentFrequency(true);
+}
+
+void FreqScan::takeZone(const QuarnBusMsg& msg)
+{
+    const quint8 steps = quint8(le16At(msg, kZoneSteps) & 0xFF);
+    takeLimits(msg, le16At(msg, kZoneBase), steps);
+    stepFreq = le32At(msg, kZoneStep);
+    locked = minFreq == maxFreq;
+    // About one bar wide; a zone without steps (a faulty record) gets the narrow marker
+    // rather than a division by zero.
+    int width = 2;
+    if (!(msg.bodyByte(kZoneFlags) & kNarrowMarker) && steps != 0)
+        width = qMax(2, int((this->width() + 1) * 1.2 / steps));
+    QPen pen = m_marker->linePen();
+    pen.setWidth(width);
+    m_marker->setLinePen(pen);
+    if (currentFreq < minFreq || currentFreq > maxFreq || baseMHz == 0)
+        fallBackToLowerLimit();
+    else
+        showCurrentFrequency(true);
+}
+
+void FreqScan::takeFrequency(const QuarnBusMsg& msg)
+{
+    const quint32 hz = le32At(msg, 0);
+    if (hz == currentFreq || baseMHz == 0)
+        return;
+    currentFreq = hz;
+    showCurrentFrequency(false);
+}
+
+void FreqScan::takeSystemData(const QuarnBusMsg& msg)
+{
+    const bool headScanning =
+        msg.body.size() >= kModeByte + 1 && msg.bodyByte(kModeByte) == kHeadAutoScanning;
+    if (autoScanRunning && !headScanning) {
+        autoScanRunning = false;
+        emit finishAutoScan();
+        // The block's frequency predates the frequency the finished scan just chose.
+        return;
+    }
+    const quint32 hz = le32At(msg, kFrequencyAt);
+    if (currentFreq == 0) {
+        currentFreq = hz;
+        return;
+    }
+    // While the head scans, its frequency is not followed.
+    if (hz == currentFreq || headScanning || baseMHz == 0)
+        return;
+    currentFreq = hz;
+    showCurrentFrequency(false);
+}
+
+void FreqScan::takeAmbient(const QuarnBusMsg& msg)
+{
+    const int levelCount = msg.body.size() - 2;
+    if (msg.bodyByte(1) != m_harmonic) {
+        // Another channel's data: keep the bar count in step with it.
+        const int bars = qMax(0, levelCount + 1);
+        if (bins.size() != bars) {
+            setBars(QVector<double>(bars, 1.0));
+            replot();
+        }
+        return;
+    }
+    const auto level = [&msg](int i) { return int(msg.bodyByte(2 + i)); };
+    int floor = 255;
+    for (int i = 0; i < levelCount; ++i)
+        floor = qMin(floor, level(i));
+
+    // The quietest six bars: the window with the smallest maximum, the later on a tie.
+    int best = 255;
+    int quietest = 0;
+    for (int k = 0; k < levelCount - kWindow; ++k) {
+        int loudest = 0;
+        for (int i = k; i < k + kWindow; ++i)
+            loudest = qMax(loudest, level(i));
+        if (loudest <= best) {
+            best = loudest;
+            quietest = k + kWindow / 2; // the window's middle
+        }
+    }
+
+    QVector<double> heights;
+    if (levelCount >= 0) {
+        heights.reserve(levelCount + 1);
+        for (int i = 0; i < levelCount; ++i)
+            heights.append((level(i) - floor) * kBarScale);
+        heights.append(1);
+    }
+    setBars(heights);
+    if (msg.bodyByte(0) == kAmbientAutoMode && autoScanRunning)
+        setMarker(quietest);
+    replot();
+    autoScanRunning = true;
+}
+
+void FreqScan::selectAt(double x)
+{
+    const int position = qBound(0, qRound(x), qMax(0, binCount - 1));
+    emit setMarkerPosition(position);
+    emit setFreqValue((baseMHz + quint32(position)) * kMHz);
+    setMarker(position);
+    replot();
+}
+
+void FreqScan::onSelected(const QPointF& pos)
+{
+    if (locked)
+        return;
+    selectAt(pos.x());
+}
+
+bool FreqScan::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == canvas() && event->type() == QEvent::MouseMove && !locked) {
+        if (markerMovedExternally) {
+            markerMovedExternally = false;
+            return false;
+        }
+        const auto* move = static_cast<QMouseEvent*>(event);
+        selectAt(invTransform(QwtPlot::xBottom, move->pos().x()));
+        return true;
+    }
+    return QwtPlot::eventFilter(watched, event);
+}
+
+void FreqScan::moveMarkerPosition(int position)
+{
+    markerMovedExternally = true;
+    setMarker(position);
+    replot();
+}

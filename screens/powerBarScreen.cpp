@@ -1,0 +1,151 @@
+#include "screens/powerBarScreen.h"
+
+#include "bus/quarnBus.h"
+#include "screens/harmonicsAnalyzer.h"
+#include "screens/powerBar.h"
+#include "screens/volumeButtons.h"
+#include "settings/powerLevelUserSetting.h"
+#include "settings/txPowerModeUserSetting.h"
+#include "shell/hapticPushButton.h"
+#include "shell/hapticService.h"
+#include "shell/middleMan.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace {
+// Offsets from the bar's left edge and rows of the pieces; a full bar is 166 pixels.
+constexpr int kScaleDx = 33;
+constexpr int kStripDx = 10;
+constexpr int kAutoPowerDx = 38;
+constexpr int kTouchRightDx = 47;
+constexpr int kTrackY = 25;
+constexpr int kScaleY = 35;
+constexpr int kBottomY = 203;
+constexpr int kRuleBaseY = 201;
+constexpr int kAutoPowerBaseY = 194;
+constexpr unsigned char kTouchPulseMs = 50;
+constexpr unsigned int kVolumeVibrateEvery = 5;
+} // namespace
+
+PowerBarScreen::PowerBarScreen(int barLeft, QWidget* parent) : QWidget(parent), m_left(barLeft)
+{
+    const char* const files[eImageCount] = {
+        "sliderbar.png",     "power_scale.png",    "power_bar_bottom.png", "power_bar_fill.png",
+        "power_bar_top.png", "threshold_rule.png", "auto_pwr.png"};
+    for (int i = 0; i < eImageCount; ++i)
+        m_images[i] = QPixmap(QStringLiteral(":/:/images/images/") + QLatin1String(files[i]));
+
+    connect(HarmonicsAnalyzer::Get(), &HarmonicsAnalyzer::HarmonicData, this,
+            &PowerBarScreen::NewHarmonicData);
+    connect(QuarnBus::Get(), &QuarnBus::newMsg, this, &PowerBarScreen::onNewRawMsg);
+    connect(MiddleMan::Get(), &MiddleMan::volumeBarDone, this, &PowerBarScreen::buttonChange);
+    connect(this, &PowerBarScreen::startVolumeBar, MiddleMan::Get(),
+            &MiddleMan::passVolumeBarStart);
+}
+
+PowerBarScreen::~PowerBarScreen() = default;
+
+void PowerBarScreen::attachVolumeButtons(HapticPushButton* down, HapticPushButton* up)
+{
+    m_volume = new VolumeButtons(down, up, this);
+    connect(m_volume, &VolumeButtons::volumeModeEntered, this, &PowerBarScreen::startVolumeBar);
+    down->setVibrateModuloWhenAutoRepeat(kVolumeVibrateEvery);
+    up->setVibrateModuloWhenAutoRepeat(kVolumeVibrateEvery);
+}
+
+bool PowerBarScreen::isVolumeMode() const
+{
+    return m_volume && m_volume->isVolumeMode();
+}
+
+void PowerBarScreen::NewHarmonicData(int txPower, int, int)
+{
+    powerHeight = PowerBar::Height(txPower);
+    update();
+}
+
+void PowerBarScreen::onNewRawMsg(QuarnBusMsg msg)
+{
+    // The head may have changed the levels the markers show.
+    if (msg.type == eGetSystemDataMsgResp)
+        update();
+}
+
+QVector<PowerBarScreen::Placement> PowerBarScreen::placements() const
+{
+    QVector<Placement> out;
+    out.reserve(PowerBar::Height(PowerBar::kFullScaleTxPower) / 2 + 6);
+    out.append({eSliderBar, m_left, kTrackY});
+    out.append({ePowerScale, m_left + kScaleDx, kScaleY});
+    if (powerHeight > 0)
+        PowerBar::AppendBar(out, ePowerBottom, m_left + kStripDx, kBottomY, powerHeight);
+    const int offset = PowerBar::LevelOffset(PowerLevelUserSetting().Get());
+    out.append({ePowerRule, m_left, kRuleBaseY - offset});
+    if (TxPowerModeUserSetting().Get() == 1)
+        out.append({eAutoPower, m_left + kAutoPowerDx, kAutoPowerBaseY - offset});
+    return out;
+}
+
+void PowerBarScreen::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    for (const Placement& p : placements())
+        painter.drawPixmap(p.x, p.y, m_images[p.image]);
+    if (!isVolumeMode())
+        UpdateSettingsIcons();
+}
+
+PowerBarScreen::Touch PowerBarScreen::touchAt(const QPoint& pos) const
+{
+    if (pos.x() < 0 || pos.x() > m_left + kTouchRightDx || pos.y() < kTouchTop ||
+        pos.y() > kTouchBottom)
+        return Touch::None;
+    return pos.y() < kTouchSplit ? Touch::PowerUp : Touch::PowerDown;
+}
+
+void PowerBarScreen::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+    const Touch touch = touchAt(event->pos());
+    if (touch == Touch::None)
+        return;
+    HapticService::Get()->OneShotVibrateIfEnabled(kTouchPulseMs);
+    if (touch == Touch::PowerUp && PowerLevelUserSetting().Get() == 0)
+        aboutToRaiseFromZero();
+    stepPowerLevel(touch);
+}
+
+void PowerBarScreen::stepPowerLevel(Touch touch)
+{
+    PowerLevelUserSetting power;
+    if (touch == Touch::PowerUp)
+        power.Increment();
+    else if (touch == Touch::PowerDown)
+        power.Decrement();
+    // Results repaint while transmitting; when idle the marker must move now.
+    if (powerHeight == 0)
+        update();
+}
+
+void PowerBarScreen::on_btnVolumeDown_clicked()
+{
+    m_volume->downClicked();
+}
+
+void PowerBarScreen::on_btnVolumeUp_clicked()
+{
+    m_volume->upClicked();
+}
+
+void PowerBarScreen::UpdateSettingsIcons()
+{
+    if (m_volume)
+        m_volume->showMuteState();
+}
+
+void PowerBarScreen::buttonChange()
+{
+    if (m_volume)
+        m_volume->leaveVolumeMode();
+}

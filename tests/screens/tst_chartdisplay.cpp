@@ -1,0 +1,270 @@
+#include "screens/chartdisplay.h"
+#include "screens/chartrecorder.h"
+#include "settings/chartTimeUserSetting.h"
+#include "settings/hapticUserSetting.h"
+#include "settings/muteUserSetting.h"
+#include "settings/powerLevelUserSetting.h"
+#include "settings/txPowerModeUserSetting.h"
+#include "settings/userSettingsStore.h"
+#include "shell/middleMan.h"
+#include "tests/support/busTraffic.h"
+#include "tests/support/fakeDevice.h"
+#include "tests/support/quarnTest.h"
+#include "tests/support/settledLine.h"
+
+#include <qwt_scale_div.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QSignalSpy>
+
+#include <memory>
+
+using P = PowerBarScreen::Placement;
+
+namespace {
+// A recorder of its own with its timer out of the way: the test ticks it.
+std::unique_ptr<ChartRecorder> quietRecorder()
+{
+    auto chart = std::make_unique<ChartRecorder>();
+    chart->setPlotDuration(1000000);
+    return chart;
+}
+
+double percent(int reading)
+{
+    return qMin(reading, 239) * 100 / 239;
+}
+} // namespace
+
+class TestChartDisplay : public QObject
+{
+    Q_OBJECT
+private:
+    FakeDevice* m_line = nullptr;
+    ChartDisplay* m_view = nullptr;
+    ChartRecorder* m_chart = nullptr;
+
+    QAbstractButton* button(const char* name)
+    {
+        return m_view->findChild<QAbstractButton*>(QLatin1String(name));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_line = QuarnTest::InstallSettledLine();
+        HapticUserSetting().SyncWithMasterValue((unsigned char)2); // vibrate on touch
+        ChartTimeUserSetting().Set(eChartTime::TwentySeconds);
+        m_view = new ChartDisplay;
+        m_view->resize(240, 280);
+        m_view->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_view));
+        m_chart = m_view->recorder();
+    }
+
+    void cleanupTestCase() { delete m_view; }
+
+    void init()
+    {
+        PowerLevelUserSetting().SyncWithMasterValue((unsigned char)5);
+        m_line->takeWritten();
+    }
+
+    void severalResultsInOneTick_recordTheirPeak()
+    {
+        auto chart = quietRecorder();
+        chart->NewHarmonicData(10, 40, 239);
+        chart->NewHarmonicData(12, 200, 0);
+        chart->NewHarmonicData(14, 90, 255);
+        chart->advance();
+        QCOMPARE(chart->count(), 1);
+        QCOMPARE(chart->sample(ChartRecorder::eRadio2nd, 0), 83.0); // 200 * 100 / 239
+        QCOMPARE(chart->sample(ChartRecorder::eRadio3rd, 0), 100.0);
+        QCOMPARE(chart->sample(ChartRecorder::eRadioPower, 0), 70.0); // the latest power
+    }
+
+    void tickWithoutResults_recordsZeroHarmonicsAndTheLastPower()
+    {
+        auto chart = quietRecorder();
+        chart->NewHarmonicData(16, 120, 60);
+        chart->advance();
+        chart->advance();
+        QCOMPARE(chart->count(), 2);
+        QCOMPARE(chart->sample(ChartRecorder::eRadio2nd, 0), 0.0);
+        QCOMPARE(chart->sample(ChartRecorder::eRadio3rd, 0), 0.0);
+        QCOMPARE(chart->sample(ChartRecorder::eRadioPower, 0), 80.0);
+        QCOMPARE(chart->sample(ChartRecorder::eRadio2nd, 1), 50.0);
+    }
+
+    void history_holds300Samples_theOldestFallsOff()
+    {
+        auto chart = quietRecorder();
+        const int ticks = ChartRecorder::kHistory + 5;
+        for (int tick = 0; tick < ticks; ++tick) {
+            chart->NewHarmonicData(0, tick, 0);
+            chart->advance();
+        }
+        QCOMPARE(chart->count(), ChartRecorder::kHistory);
+        // Ticks 0..4 fell off: the oldest kept is tick 5, the newest tick 304.
+        QCOMPARE(chart->sample(ChartRecorder::eRadio2nd, ChartRecorder::kHistory - 1), percent(5));
+        QCOMPARE(chart->sample(ChartRecorder::eRadio2nd, 1), percent(ticks - 2));
+        // The newest sample sits at the left edge: the x axis runs from newest to oldest.
+        QCOMPARE(chart->sampleTime(0), double(ChartRecorder::kHistory - 1 + ticks));
+        QCOMPARE(chart->sampleTime(ChartRecorder::kHistory - 1), double(ticks));
+        const QwtScaleDiv& x = chart->axisScaleDiv(QwtPlot::xBottom);
+        QCOMPARE(x.lowerBound(), chart->sampleTime(0));
+        QCOMPARE(x.upperBound(), chart->sampleTime(ChartRecorder::kHistory - 1));
+    }
+
+    // Readings per tick (2nd, 3rd), oldest first, and where the marker ends up.
+    void marker_findsTheHighestOlderHarmonicSample_data()
+    {
+        QTest::addColumn<QVector<QPoint>>("ticks");
+        QTest::addColumn<int>("position");
+        QTest::addColumn<double>("value");
+        // 120 is 50 %, 239 is 100 %, 48 is 20 %.
+        QTest::newRow("oldest of equal maxima")
+            << QVector<QPoint>{{120, 0}, {48, 0}, {120, 0}, {0, 0}} << 3 << 50.0;
+        QTest::newRow("2nd over 3rd at one position")
+            << QVector<QPoint>{{120, 120}, {0, 0}} << 1 << 50.0;
+        QTest::newRow("3rd higher") << QVector<QPoint>{{48, 239}, {0, 0}} << 1 << 100.0;
+        QTest::newRow("newest left out") << QVector<QPoint>{{48, 0}, {239, 239}} << 1 << 20.0;
+        QTest::newRow("nothing older: newest 2nd")
+            << QVector<QPoint>{{0, 0}, {120, 239}} << 0 << 50.0;
+    }
+
+    void marker_findsTheHighestOlderHarmonicSample()
+    {
+        QFETCH(QVector<QPoint>, ticks);
+        QFETCH(int, position);
+        QFETCH(double, value);
+        auto chart = quietRecorder();
+        chart->toggleChartLine(ChartRecorder::eRadio3rd); // a hidden trace still counts
+        for (const QPoint& t : ticks) {
+            chart->NewHarmonicData(20, t.x(), t.y());
+            chart->advance();
+        }
+        QCOMPARE(chart->markerPosition(), QPointF(chart->sampleTime(position), value));
+    }
+
+    void traceToggles_flipTheirCurve_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("channel");
+        QTest::newRow("RX2") << "btnRX2" << 0;
+        QTest::newRow("RX3") << "btnRX3" << 1;
+        QTest::newRow("power") << "btnPower" << 2;
+    }
+
+    void traceToggles_flipTheirCurve()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, channel);
+        QAbstractButton* toggle = button(qPrintable(name));
+        QVERIFY(m_chart->isCurveVisible(channel));
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QVERIFY(!m_chart->isCurveVisible(channel));
+        QVERIFY(!toggle->isChecked());
+        QTest::mouseClick(toggle, Qt::LeftButton);
+        QVERIFY(m_chart->isCurveVisible(channel));
+        QVERIFY(!m_chart->isCurveVisible(ChartRecorder::kTripChannel));
+    }
+
+    void plotTouches_cycleTheTimeSpan()
+    {
+        const QStringList titles = {"30 seconds", "1 minute", "10 seconds", "20 seconds"};
+        const QList<int> periods = {100, 200, 30, 65};
+        QCOMPARE(m_view->plotTitle(), QStringLiteral("20 seconds"));
+        for (int i = 0; i < 4; ++i) {
+            QTest::mouseClick(m_chart->canvas(), Qt::LeftButton);
+            QCOMPARE(m_view->plotTitle(), titles.at(i));
+            QCOMPARE(m_chart->tickPeriod(), periods.at(i));
+        }
+        QCOMPARE(m_chart->title().color(), QColor(Qt::white));
+    }
+
+    void chartTimeOutOfRange_changesNothing()
+    {
+        QSignalSpy newTime(m_view, &ChartDisplay::newTime);
+        UserSettingsStore().setValue(ChartTimeUserSetting().Key(), 7);
+        m_view->changeTimeDuration();
+        QCOMPARE(newTime.count(), 0);
+        QCOMPARE(m_view->plotTitle(), QStringLiteral("20 seconds"));
+        QCOMPARE(m_chart->tickPeriod(), 65);
+        ChartTimeUserSetting().Set(eChartTime::TwentySeconds);
+    }
+
+    void chartTimeChangedInTheStore_reachesThePlot()
+    {
+        ChartTimeUserSetting().Set(eChartTime::OneMinute); // as a profile load would
+        QTRY_COMPARE(m_view->plotTitle(), QStringLiteral("1 minute"));
+        QCOMPARE(m_chart->tickPeriod(), 200);
+        ChartTimeUserSetting().Set(eChartTime::TwentySeconds);
+        QTRY_COMPARE(m_view->plotTitle(), QStringLiteral("20 seconds"));
+    }
+
+    void powerBar_drawnFromItsOriginAtX5()
+    {
+        TxPowerModeUserSetting().SyncWithMasterValue((unsigned char)1);
+        m_view->NewHarmonicData(20, 0, 0);
+        const QVector<P> full = m_view->placements();
+        QCOMPARE(full.first(), (P{PowerBarScreen::eSliderBar, 5, 25}));
+        QVERIFY(full.contains(P{PowerBarScreen::ePowerScale, 38, 35}));
+        QVERIFY(full.contains(P{PowerBarScreen::ePowerBottom, 15, 203}));
+        QVERIFY(full.contains(P{PowerBarScreen::ePowerFill, 15, 201 - 164}));
+        QVERIFY(full.contains(P{PowerBarScreen::ePowerTop, 15, 33}));
+        QVERIFY(full.contains(P{PowerBarScreen::ePowerRule, 5, 201 - 41}));
+        QVERIFY(full.contains(P{PowerBarScreen::eAutoPower, 43, 194 - 41}));
+        TxPowerModeUserSetting().SyncWithMasterValue((unsigned char)0);
+        m_view->NewHarmonicData(0, 0, 0);
+        QCOMPARE(m_view->placements(), (QVector<P>{{PowerBarScreen::eSliderBar, 5, 25},
+                                                   {PowerBarScreen::ePowerScale, 38, 35},
+                                                   {PowerBarScreen::ePowerRule, 5, 160}}));
+    }
+
+    void touchAreas_data()
+    {
+        QTest::addColumn<QPoint>("at");
+        QTest::addColumn<int>("level"); // power level after the touch, from 5
+        QTest::newRow("up, top-left") << QPoint(0, 25) << 6;
+        QTest::newRow("up, last row") << QPoint(52, 117) << 6;
+        QTest::newRow("down, first row") << QPoint(52, 118) << 4;
+        QTest::newRow("down, bottom") << QPoint(30, 220) << 4;
+        QTest::newRow("right of the bar") << QPoint(53, 100) << 5;
+        QTest::newRow("above") << QPoint(30, 24) << 5;
+        QTest::newRow("below") << QPoint(30, 221) << 5;
+    }
+
+    void touchAreas()
+    {
+        QFETCH(QPoint, at);
+        QFETCH(int, level);
+        QTest::mouseClick(m_view, Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(int(PowerLevelUserSetting().Get()), level);
+        const QList<QuarnBusMsg> sent = BusTraffic::split(m_line->takeWritten());
+        QCOMPARE(sent.size(), level == 5 ? 0 : 2); // the pulse, then the level
+        if (level != 5) {
+            QCOMPARE(int(sent.at(0).destId), int(BusId::Key));
+            QCOMPARE(int(sent.at(1).type), int(eSetPowerLevelMsg));
+        }
+    }
+
+    void volumeButtons_actAsOnTheBarGraph()
+    {
+        MuteUserSetting().SyncWithMasterValue((unsigned char)0);
+        QSignalSpy barStart(MiddleMan::Get(), &MiddleMan::volumeBarStart);
+        QTest::mouseClick(button("btnVolumeDown"), Qt::LeftButton);
+        QCOMPARE(int(MuteUserSetting().Get()), 1);
+        QTest::mouseClick(button("btnVolumeUp"), Qt::LeftButton);
+        QVERIFY(m_view->isVolumeMode());
+        QCOMPARE(barStart.count(), 1);
+        QVERIFY(button("btnVolumeUp")->autoRepeat()); // only the volume steps repeat
+        MiddleMan::Get()->passIconBarStatus();
+        QVERIFY(!m_view->isVolumeMode());
+        QVERIFY(!button("btnVolumeDown")->autoRepeat());
+    }
+};
+
+QUARN_GUI_TEST_MAIN(TestChartDisplay)
+#include "tst_chartdisplay.moc"
