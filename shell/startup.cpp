@@ -2,6 +2,7 @@
 
 #include "resources/quarnResources.h"
 #include "services/timeService.h"
+#include "services/versionInfo.h"
 #include "settings/brightnessUserSetting.h"
 #include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
@@ -41,6 +42,7 @@ int RunInstrument(QApplication& app)
     BrightnessUserSetting().RefreshLocalBrightness();
     BoardScreen::HideCursor(app);
     UserSettingsService::Get();
+    VersionInfo::Get();
 
     auto window = std::make_unique<Quarn24EX>();
     BoardScreen::ShowMainWindow(*window);
