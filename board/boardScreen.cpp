@@ -24,6 +24,17 @@ void ShowMainWindow(QWidget& window)
     }
 }
 
+void PlaceMaximizedDialog(QWidget& dialog)
+{
+    if (!Board::Get().IsSandbox()) {
+        dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
+        return;
+    }
+    dialog.setFixedSize(240, 320);
+    if (QWidget* window = QApplication::activeWindow())
+        dialog.move(window->geometry().topLeft());
+}
+
 namespace {
 // The program's own window: the active one, else the largest visible top-level widget.
 QWidget* programWindow()

@@ -11,6 +11,9 @@ namespace BoardScreen {
 void HideCursor(QApplication& app);
 // Full screen on the board; a window of the panel's size on a desktop.
 void ShowMainWindow(QWidget& window);
+// Maximised on the board; over the program's window, at the panel's size, on a desktop.
+// Leaves the showing to the caller, so that a dialog can be run modally.
+void PlaceMaximizedDialog(QWidget& dialog);
 // The whole screen on the board; the program's window on a desktop, and wherever the
 // platform cannot grab the screen.
 QPixmap GrabScreen();

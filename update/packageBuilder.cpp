@@ -1,0 +1,95 @@
+#include "update/packageBuilder.h"
+
+#include "update/updatePackage.h"
+
+#include <QStringList>
+
+#include <openssl/evp.h>
+
+using namespace UpdatePackage;
+
+namespace PackageBuilder {
+
+namespace {
+
+void appendLe32(QByteArray& bytes, quint32 value)
+{
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes.append(char((value >> shift) & 0xFF));
+}
+
+QByteArray headerText(const PackageSpec& spec)
+{
+    // Members keep the order of the sections; QJsonObject would sort them.
+    QByteArray text = "{";
+    qint64 offset = 0;
+    for (const auto& section : spec.sections) {
+        if (text.size() > 1)
+            text += ", ";
+        // Member names are plain words (CheckSectionName).
+        text += '"' + section.first.toUtf8() + "\": [" + QByteArray::number(offset) + ", " +
+                QByteArray::number(section.second.size()) + ", 0]";
+        offset += section.second.size();
+    }
+    return text + "}";
+}
+
+} // namespace
+
+QByteArray Sign(const QByteArray& bytes, const QByteArray& key)
+{
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    size_t length = 0;
+    if (!EVP_Q_mac(nullptr, "HMAC", nullptr, "SHA1", nullptr, key.constData(), size_t(key.size()),
+                   reinterpret_cast<const unsigned char*>(bytes.constData()), size_t(bytes.size()),
+                   digest, sizeof digest, &length))
+        return {};
+    return QByteArray(reinterpret_cast<const char*>(digest), int(length));
+}
+
+void Resign(QByteArray& package, const QByteArray& key)
+{
+    if (package.size() < kSignedFrom)
+        return;
+    const QByteArray digest = Sign(package.mid(int(kSignedFrom)), key);
+    package.replace(int(kDigestOffset), kDigestSize, digest);
+}
+
+QByteArray Build(const PackageSpec& spec)
+{
+    QByteArray package;
+    package.append(char(spec.format));
+    package.append(QByteArray(kDigestSize, '\0'));
+    package.append(char(spec.major));
+    package.append(char(spec.minor));
+    package.append(char(spec.build));
+    const bool firmware = !spec.sections.isEmpty() || spec.header.has_value();
+    package.append(char(spec.image ? 1 : 0));
+    package.append(char(firmware ? 1 : 0));
+    if (spec.image) {
+        appendLe32(package, quint32(spec.image->size()));
+        package.append(*spec.image);
+    }
+    if (firmware) {
+        package.append(QByteArray(int(kFirmwareSkip), '\0'));
+        package.append(spec.header ? *spec.header : headerText(spec));
+        package.append('\0');
+        for (const auto& section : spec.sections)
+            package.append(section.second);
+    }
+    Resign(package, spec.key.isEmpty() ? IntegrityKey() : spec.key);
+    return package;
+}
+
+QString CheckSectionName(const QString& name)
+{
+    static const QStringList kNames = {"ha24",          "ha900",   "ka",       "ka_any_xc7s6",
+                                       "ka_any_xc7s25", "radio24", "radio900", "master",
+                                       "QU2HA",         "QU2BA"};
+    if (kNames.contains(name))
+        return {};
+    return QStringLiteral("unknown section %1 (one of %2)")
+        .arg(name, kNames.join(QLatin1String(", ")));
+}
+
+} // namespace PackageBuilder
