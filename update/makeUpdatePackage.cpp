@@ -57,22 +57,22 @@ int main(int argc, char* argv[])
     if (!parser.isSet(version) || !parser.isSet(output))
         return fail(QStringLiteral("--version and --output are needed (see --help)"));
 
-    PackageSpec spec;
+    PackageContents contents;
     const auto match = QRegularExpression(QStringLiteral("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$"))
                            .match(parser.value(version));
     if (!match.hasMatch() || match.captured(1).toInt() > 255 || match.captured(2).toInt() > 255 ||
         match.captured(3).toInt() > 255)
         return fail(QStringLiteral("version %1 is not MAJOR.MINOR.BUILD with each 0-255")
                         .arg(parser.value(version)));
-    spec.major = quint8(match.captured(1).toInt());
-    spec.minor = quint8(match.captured(2).toInt());
-    spec.build = quint8(match.captured(3).toInt());
+    contents.major = quint8(match.captured(1).toInt());
+    contents.minor = quint8(match.captured(2).toInt());
+    contents.build = quint8(match.captured(3).toInt());
 
     if (parser.isSet(squash)) {
         QByteArray image;
         if (!readFile(parser.value(squash), image))
             return fail(QStringLiteral("cannot read %1").arg(parser.value(squash)));
-        spec.image = image;
+        contents.image = image;
     }
     for (const QString& value : parser.values(section)) {
         const int eq = value.indexOf(QLatin1Char('='));
@@ -89,10 +89,10 @@ int main(int argc, char* argv[])
             return fail(QStringLiteral("section %1 is shorter than its 8-byte header").arg(name));
         if (UpdatePackage::SectionGeometry(bytes.size()).blocks > UpdatePackage::kMaxBlocks)
             return fail(QStringLiteral("section %1 is larger than 255 blocks of 64 KiB").arg(name));
-        spec.sections.append({name, bytes});
+        contents.sections.append({name, bytes});
     }
 
-    const QByteArray package = PackageBuilder::Build(spec);
+    const QByteArray package = PackageBuilder::Build(contents);
     QFile out(parser.value(output));
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         out.write(package) != package.size())
@@ -101,12 +101,12 @@ int main(int argc, char* argv[])
     stdOut.open(stdout, QIODevice::WriteOnly);
     stdOut.write(QStringLiteral("%1: version %2.%3.%4, %5 bytes, %6 section(s)%7\n")
                      .arg(parser.value(output))
-                     .arg(spec.major)
-                     .arg(spec.minor)
-                     .arg(spec.build)
+                     .arg(contents.major)
+                     .arg(contents.minor)
+                     .arg(contents.build)
                      .arg(package.size())
-                     .arg(spec.sections.size())
-                     .arg(spec.image ? QStringLiteral(", file system image") : QString())
+                     .arg(contents.sections.size())
+                     .arg(contents.image ? QStringLiteral(", file system image") : QString())
                      .toLocal8Bit());
     return 0;
 }

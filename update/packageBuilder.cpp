@@ -18,12 +18,12 @@ void appendLe32(QByteArray& bytes, quint32 value)
         bytes.append(char((value >> shift) & 0xFF));
 }
 
-QByteArray headerText(const PackageSpec& spec)
+QByteArray headerText(const PackageContents& contents)
 {
     // Members keep the order of the sections; QJsonObject would sort them.
     QByteArray text = "{";
     qint64 offset = 0;
-    for (const auto& section : spec.sections) {
+    for (const auto& section : contents.sections) {
         if (text.size() > 1)
             text += ", ";
         // Member names are plain words (CheckSectionName).
@@ -55,29 +55,29 @@ void Resign(QByteArray& package, const QByteArray& key)
     package.replace(int(kDigestOffset), kDigestSize, digest);
 }
 
-QByteArray Build(const PackageSpec& spec)
+QByteArray Build(const PackageContents& contents)
 {
     QByteArray package;
-    package.append(char(spec.format));
+    package.append(char(contents.format));
     package.append(QByteArray(kDigestSize, '\0'));
-    package.append(char(spec.major));
-    package.append(char(spec.minor));
-    package.append(char(spec.build));
-    const bool firmware = !spec.sections.isEmpty() || spec.header.has_value();
-    package.append(char(spec.image ? 1 : 0));
+    package.append(char(contents.major));
+    package.append(char(contents.minor));
+    package.append(char(contents.build));
+    const bool firmware = !contents.sections.isEmpty() || contents.header.has_value();
+    package.append(char(contents.image ? 1 : 0));
     package.append(char(firmware ? 1 : 0));
-    if (spec.image) {
-        appendLe32(package, quint32(spec.image->size()));
-        package.append(*spec.image);
+    if (contents.image) {
+        appendLe32(package, quint32(contents.image->size()));
+        package.append(*contents.image);
     }
     if (firmware) {
         package.append(QByteArray(int(kFirmwareSkip), '\0'));
-        package.append(spec.header ? *spec.header : headerText(spec));
+        package.append(contents.header ? *contents.header : headerText(contents));
         package.append('\0');
-        for (const auto& section : spec.sections)
+        for (const auto& section : contents.sections)
             package.append(section.second);
     }
-    Resign(package, spec.key.isEmpty() ? IntegrityKey() : spec.key);
+    Resign(package, contents.key.isEmpty() ? IntegrityKey() : contents.key);
     return package;
 }
 

@@ -10,7 +10,7 @@
 // Writes update packages: for the service tool, the tests and the demo. Signing is done
 // here with the library's one-shot MAC, apart from the program's own digest code, so that
 // a package built here checks that code rather than mirroring it.
-struct PackageSpec
+struct PackageContents
 {
     quint8 major = 0;
     quint8 minor = 0;
@@ -26,8 +26,8 @@ struct PackageSpec
 };
 
 namespace PackageBuilder {
-// The spec's key unset means the program's integrity key.
-QByteArray Build(const PackageSpec& spec);
+// Without a key of its own the package is signed with the program's integrity key.
+QByteArray Build(const PackageContents& contents);
 // HMAC-SHA1 of bytes with key.
 QByteArray Sign(const QByteArray& bytes, const QByteArray& key);
 // Puts the digest of everything from offset 21 into bytes 1 to 20.

@@ -103,8 +103,9 @@ void TscSDCardUpdateDialog::PushingLED()
 void TscSDCardUpdateDialog::DisplayVersion(QString current, QString update)
 {
     m_step = eWaitingForInstall;
-    showStage(QStringLiteral("Here's the version info. \n\nCurrent version: ") + current +
-                  QStringLiteral("\nUpdate version: ") + update +
+    // Both texts come as the version record holds them, with their line feed.
+    showStage(QStringLiteral("Here's the version info. \n\nCurrent version: ") + current.trimmed() +
+                  QStringLiteral("\nUpdate version: ") + update.trimmed() +
                   QStringLiteral("\n\nDo you wish to continue?"),
               true, true, 5);
 }

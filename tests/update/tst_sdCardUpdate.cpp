@@ -157,23 +157,23 @@ private slots:
     void badPackage_stopsWithError2_beforeAnyErase_data()
     {
         QTest::addColumn<QByteArray>("package");
-        PackageSpec spec;
-        spec.major = 2;
-        spec.minor = 5;
-        spec.sections = {{"ha24", section('h', 300)}, {"master", section('m', 500)}};
-        const QByteArray good = PackageBuilder::Build(spec);
+        PackageContents contents;
+        contents.major = 2;
+        contents.minor = 5;
+        contents.sections = {{"ha24", section('h', 300)}, {"master", section('m', 500)}};
+        const QByteArray good = PackageBuilder::Build(contents);
 
         for (int at : {21, 40, good.size() - 1}) {
             QByteArray flipped = good;
             flipped[at] = char(flipped.at(at) ^ 0x04);
             QTest::newRow(qPrintable(QStringLiteral("byte %1 flipped").arg(at))) << flipped;
         }
-        PackageSpec otherKey = spec;
+        PackageContents otherKey = contents;
         otherKey.key = "Five pale gulls flew";
         QTest::newRow("signed with another key") << PackageBuilder::Build(otherKey);
         QTest::newRow("truncated") << good.left(good.size() - 100);
 
-        PackageSpec outside = spec;
+        PackageContents outside = contents;
         outside.header = QByteArray(R"({"ha24": [0, 308, 0], "master": [308, 509, 0]})");
         QTest::newRow("section one byte past the end") << PackageBuilder::Build(outside);
         outside.header = QByteArray(R"({"ha24": [0, 308, 0], "master": [-8, 8, 0]})");
@@ -183,7 +183,7 @@ private slots:
         outside.header = QByteArray(R"({"ha24": [0, 308, 0], "master": "everything"})");
         QTest::newRow("member that is no array") << PackageBuilder::Build(outside);
 
-        PackageSpec image = spec;
+        PackageContents image = contents;
         image.image = QByteArray(2000, 's');
         QByteArray longImage = PackageBuilder::Build(image);
         longImage[27] = char(0x7F); // 2000 + 32512 bytes: past the end
@@ -215,9 +215,9 @@ private slots:
 
     void squashImagePastTheEnd_leavesNoImage()
     {
-        PackageSpec spec;
-        spec.image = QByteArray(3000, 's');
-        QByteArray package = PackageBuilder::Build(spec);
+        PackageContents contents;
+        contents.image = QByteArray(3000, 's');
+        QByteArray package = PackageBuilder::Build(contents);
         package[27] = char(0x20);
         PackageBuilder::Resign(package, UpdatePackage::IntegrityKey());
         writeFile(cardFile(UpdatePackage::kFileName), package);
@@ -255,18 +255,18 @@ private slots:
 
     void goodPackage_programsThePlannedControllersInOrder()
     {
-        PackageSpec spec;
-        spec.major = 2;
-        spec.minor = 5;
-        spec.build = 1;
-        spec.image = QByteArray(1500, 'q');
+        PackageContents contents;
+        contents.major = 2;
+        contents.minor = 5;
+        contents.build = 1;
+        contents.image = QByteArray(1500, 'q');
         // Stored out of plan order; alternatives of a programmed row are passed over.
-        spec.sections = {{"QU2HA", section('d', 100)},     {"master", section('m', 65537)},
+        contents.sections = {{"QU2HA", section('d', 100)},     {"master", section('m', 65537)},
                          {"ha24", section('h', 300)},      {"ha900", section('9', 30)},
                          {"ka", section('k', 0)},          {"ka_any_xc7s6", section('6', 40)},
                          {"radio24", section('r', 65536)}, {"radio900", section('R', 20)},
                          {"QU2BA", section('b', 1000)}};
-        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(spec));
+        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
         const int hccBefore = m_sim->hcc()->sections().size();
         const int keyBefore = m_sim->key()->sections().size();
         TscSDCardUpdateDialog dialog;
@@ -322,7 +322,7 @@ private slots:
         }
         QCOMPARE(after, (QStringList{"18 to J", "20 to H", "21 to H"}));
         QCOMPARE(readFile(Board::Get().VersionRecord()), QByteArray("2.5.1\n"));
-        QCOMPARE(readFile(cardFile(UpdatePackage::kImageFileName)), *spec.image);
+        QCOMPARE(readFile(cardFile(UpdatePackage::kImageFileName)), *contents.image);
         QCOMPARE(dialog.dialogStep(), int(TscSDCardUpdateDialog::eUpdateComplete));
         // The output power went to 0 before anything else.
         QCOMPARE(m_heard.first().type, eSetPowerLevelMsg);
@@ -349,9 +349,9 @@ private slots:
         QFETCH(int, timeoutMs);
         m_sim->hcc()->setFault(Fault(fault));
         const int sectionsBefore = m_sim->hcc()->sections().size();
-        PackageSpec spec;
-        spec.sections = {{"ha24", section('h', 3000)}, {"master", section('m', 10)}};
-        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(spec));
+        PackageContents contents;
+        contents.sections = {{"ha24", section('h', 3000)}, {"master", section('m', 10)}};
+        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
         TscSDCardUpdateDialog dialog;
         prepare(dialog);
         Outcome outcome(dialog);
@@ -375,9 +375,9 @@ private slots:
 
     void noImageNoFirmware_goesStraightToCompletion()
     {
-        PackageSpec spec;
-        spec.major = 9;
-        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(spec));
+        PackageContents contents;
+        contents.major = 9;
+        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
         TscSDCardUpdateDialog dialog;
         prepare(dialog);
         Outcome outcome(dialog);
@@ -400,7 +400,7 @@ private slots:
     {
         QFETCH(quint64, free);
         QFETCH(bool, enough);
-        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(PackageSpec()));
+        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(PackageContents()));
         TscSDCardUpdateDialog dialog;
         prepare(dialog, free);
         Outcome outcome(dialog);
@@ -413,7 +413,7 @@ private slots:
 
     void cancel_leavesNoThreadRunning()
     {
-        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(PackageSpec()));
+        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(PackageContents()));
         const int threadsBefore = threadCount();
         auto* dialog = new TscSDCardUpdateDialog;
         prepare(*dialog);
@@ -433,9 +433,9 @@ private slots:
     void dialogGone_whileWaitingForAController_joinsTheWorker()
     {
         m_sim->hcc()->setFault(Fault::SilentErase);
-        PackageSpec spec;
-        spec.sections = {{"ha24", section('h', 30)}};
-        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(spec));
+        PackageContents contents;
+        contents.sections = {{"ha24", section('h', 30)}};
+        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
         const int threadsBefore = threadCount();
         auto* dialog = new TscSDCardUpdateDialog;
         prepare(*dialog);

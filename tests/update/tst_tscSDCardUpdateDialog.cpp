@@ -82,7 +82,7 @@ private slots:
         QTest::addColumn<int>("progress");
         QTest::addColumn<int>("step");
         QTest::newRow("versions")
-            << Stage([](Dialog& d) { d.DisplayVersion("2.4.0", "2.5.1"); })
+            << Stage([](Dialog& d) { d.DisplayVersion("2.4.0\n", "2.5.1\n"); })
             << "Here's the version info. \n\nCurrent version: 2.4.0\nUpdate version: "
                "2.5.1\n\nDo you wish to continue?"
             << true << true << 5 << int(Dialog::eWaitingForInstall);

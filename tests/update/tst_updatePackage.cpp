@@ -98,13 +98,13 @@ private slots:
 
     void builder_writesTheLayoutByteForByte()
     {
-        PackageSpec spec;
-        spec.major = 2;
-        spec.minor = 1;
-        spec.build = 37;
-        spec.image = QByteArray("IMG");
-        spec.sections = {{"master", QByteArray("12345678AB")}};
-        const QByteArray package = PackageBuilder::Build(spec);
+        PackageContents contents;
+        contents.major = 2;
+        contents.minor = 1;
+        contents.build = 37;
+        contents.image = QByteArray("IMG");
+        contents.sections = {{"master", QByteArray("12345678AB")}};
+        const QByteArray package = PackageBuilder::Build(contents);
 
         const QByteArray header = R"({"master": [0, 10, 0]})";
         QByteArray expected;
@@ -122,10 +122,10 @@ private slots:
     {
         QTest::addColumn<QByteArray>("package");
         QTest::addColumn<int>("check");
-        PackageSpec spec;
-        spec.major = 3;
-        spec.sections = {{"ka", section('k', 300)}};
-        const QByteArray good = PackageBuilder::Build(spec);
+        PackageContents contents;
+        contents.major = 3;
+        contents.sections = {{"ka", section('k', 300)}};
+        const QByteArray good = PackageBuilder::Build(contents);
         QTest::newRow("good") << good << int(PackageFile::Check::Match);
         for (int at : {21, 22, 30, good.size() - 1}) {
             QByteArray flipped = good;
@@ -136,9 +136,9 @@ private slots:
         QByteArray digestFlipped = good;
         digestFlipped[20] = char(digestFlipped.at(20) ^ 0x80);
         QTest::newRow("digest flipped") << digestFlipped << int(PackageFile::Check::Mismatch);
-        spec.key = "Five pale gulls fly!";
+        contents.key = "Five pale gulls fly!";
         QTest::newRow("other key")
-            << PackageBuilder::Build(spec) << int(PackageFile::Check::Mismatch);
+            << PackageBuilder::Build(contents) << int(PackageFile::Check::Mismatch);
         QTest::newRow("truncated")
             << good.left(good.size() - 1) << int(PackageFile::Check::Mismatch);
         QTest::newRow("shorter than its digest")
@@ -155,12 +155,12 @@ private slots:
 
     void version_andFlags()
     {
-        PackageSpec spec;
-        spec.major = 2;
-        spec.minor = 1;
-        spec.build = 37;
-        spec.image = QByteArray(5, 'i');
-        MemoryPackage memory(PackageBuilder::Build(spec));
+        PackageContents contents;
+        contents.major = 2;
+        contents.minor = 1;
+        contents.build = 37;
+        contents.image = QByteArray(5, 'i');
+        MemoryPackage memory(PackageBuilder::Build(contents));
         const auto version = memory.file.ReadVersion();
         QVERIFY(version);
         QCOMPARE(version->text(), QStringLiteral("2.1.37\n"));
@@ -171,9 +171,9 @@ private slots:
 
     void imageLengthPastTheEnd_isNoImage()
     {
-        PackageSpec spec;
-        spec.image = QByteArray(100, 'i');
-        QByteArray package = PackageBuilder::Build(spec);
+        PackageContents contents;
+        contents.image = QByteArray(100, 'i');
+        QByteArray package = PackageBuilder::Build(contents);
         package[26] = char(101);
         PackageBuilder::Resign(package, IntegrityKey());
         MemoryPackage memory(package);
@@ -183,26 +183,26 @@ private slots:
 
     void imageCopy_copiesExactlyTheImage()
     {
-        PackageSpec spec;
-        spec.image = QByteArray(1500, 'i');
-        (*spec.image)[1499] = 'z';
-        spec.sections = {{"ka", section('k', 1)}};
-        MemoryPackage memory(PackageBuilder::Build(spec));
+        PackageContents contents;
+        contents.image = QByteArray(1500, 'i');
+        (*contents.image)[1499] = 'z';
+        contents.sections = {{"ka", section('k', 1)}};
+        MemoryPackage memory(PackageBuilder::Build(contents));
         char* copied = nullptr;
         size_t size = 0;
         FILE* out = open_memstream(&copied, &size);
         const std::atomic<bool> stop{false};
         QCOMPARE(memory.file.CopyImage(out, stop), PackageFile::Copy::Done);
         std::fclose(out);
-        QCOMPARE(QByteArray(copied, int(size)), *spec.image);
+        QCOMPARE(QByteArray(copied, int(size)), *contents.image);
         std::free(copied);
     }
 
     void firmwareHeader_withoutItsZero_isNotFound()
     {
-        PackageSpec spec;
-        spec.header = QByteArray(R"({"ka": [0, 9, 0]})");
-        QByteArray package = PackageBuilder::Build(spec);
+        PackageContents contents;
+        contents.header = QByteArray(R"({"ka": [0, 9, 0]})");
+        QByteArray package = PackageBuilder::Build(contents);
         package.chop(1);
         MemoryPackage memory(package);
         qint64 base = 0;
@@ -211,10 +211,10 @@ private slots:
 
     void firmwareHeader_afterTheImage_givesTheSectionBase()
     {
-        PackageSpec spec;
-        spec.image = QByteArray(10, 'i');
-        spec.sections = {{"ka", section('k', 2)}};
-        MemoryPackage memory(PackageBuilder::Build(spec));
+        PackageContents contents;
+        contents.image = QByteArray(10, 'i');
+        contents.sections = {{"ka", section('k', 2)}};
+        MemoryPackage memory(PackageBuilder::Build(contents));
         qint64 base = 0;
         const auto header = memory.file.ReadFirmwareHeader(*memory.file.ReadVersion(), &base);
         QCOMPARE(header.value_or("none"), QByteArray(R"({"ka": [0, 10, 0]})"));
