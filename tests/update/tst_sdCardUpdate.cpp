@@ -53,9 +53,13 @@ QByteArray section(char tag, int dataBytes)
 // What the worker reported, as the dialog's thread saw it (after the dialog's own slots).
 struct Outcome
 {
-    explicit Outcome(TscSDCardUpdateDialog& dialog)
+    // Short time-outs and a card with room unless told otherwise.
+    explicit Outcome(TscSDCardUpdateDialog& dialog, quint64 freeBytes = 1'000'000'000)
+        : dialog(dialog)
     {
         SDCardUpdate* w = dialog.worker();
+        w->setTiming({400, 400, 10});
+        w->setFreeSpaceProbe([freeBytes](const QString&) { return freeBytes; });
         QObject::connect(w, &SDCardUpdate::errorCode, &dialog,
                          [this](int code) { errors << code; });
         QObject::connect(w, &SDCardUpdate::completeUpdate, &dialog, [this] { ++completions; });
@@ -68,6 +72,18 @@ struct Outcome
                          [this](const QString& name) { erased << name; });
     }
     bool finished() const { return !errors.isEmpty() || completions > 0; }
+
+    // The operator's consent to both prompts; returns when the worker has finished or failed.
+    void runThrough()
+    {
+        dialog.on_okButton_clicked();
+        QVERIFY(QTest::qWaitFor([&] { return !versions.isEmpty() || finished(); }, 10000));
+        if (!finished())
+            dialog.on_okButton_clicked();
+        QVERIFY(QTest::qWaitFor([&] { return finished(); }, 20000));
+    }
+
+    TscSDCardUpdateDialog& dialog;
 
     QList<int> errors;
     int completions = 0;
@@ -100,23 +116,6 @@ private:
                 out << msg;
         }
         return out;
-    }
-
-    static void prepare(TscSDCardUpdateDialog& dialog, quint64 freeBytes = 1'000'000'000)
-    {
-        dialog.worker()->setTiming({400, 400, 10});
-        dialog.worker()->setFreeSpaceProbe([freeBytes](const QString&) { return freeBytes; });
-    }
-
-    // Operator's consent to both prompts; returns when the worker has finished or failed.
-    static void runThrough(TscSDCardUpdateDialog& dialog, const Outcome& outcome)
-    {
-        dialog.on_okButton_clicked();
-        QVERIFY(QTest::qWaitFor([&] { return !outcome.versions.isEmpty() || outcome.finished(); },
-                                10000));
-        if (!outcome.finished())
-            dialog.on_okButton_clicked();
-        QVERIFY(QTest::qWaitFor([&] { return outcome.finished(); }, 20000));
     }
 
 private slots:
@@ -182,24 +181,15 @@ private slots:
         QTest::newRow("section shorter than its header") << PackageBuilder::Build(outside);
         outside.header = QByteArray(R"({"ha24": [0, 308, 0], "master": "everything"})");
         QTest::newRow("member that is no array") << PackageBuilder::Build(outside);
-
-        PackageContents image = contents;
-        image.image = QByteArray(2000, 's');
-        QByteArray longImage = PackageBuilder::Build(image);
-        longImage[27] = char(0x7F); // 2000 + 32512 bytes: past the end
-        PackageBuilder::Resign(longImage, UpdatePackage::IntegrityKey());
-        QTest::newRow("squash image past the end") << longImage;
     }
 
     void badPackage_stopsWithError2_beforeAnyErase()
     {
         QFETCH(QByteArray, package);
         writeFile(cardFile(UpdatePackage::kFileName), package);
-        writeFile(cardFile(UpdatePackage::kImageFileName), "an old image");
         TscSDCardUpdateDialog dialog;
-        prepare(dialog);
         Outcome outcome(dialog);
-        runThrough(dialog, outcome);
+        outcome.runThrough();
 
         QCOMPARE(outcome.errors.size(), 1);
         QCOMPARE(outcome.errors.value(0), int(SDCardUpdate::eInvalidPackage));
@@ -208,9 +198,6 @@ private slots:
         QVERIFY(heard(eMasterResetRequest).isEmpty());
         QCOMPARE(dialog.dialogStep(), int(TscSDCardUpdateDialog::eErrorShown));
         QCOMPARE(readFile(Board::Get().VersionRecord()), QByteArray("2.4.0\n"));
-        // A squash image never stays behind from a refused package.
-        QVERIFY(!QFile::exists(cardFile(UpdatePackage::kImageFileName)) ||
-                readFile(cardFile(UpdatePackage::kImageFileName)) == "an old image");
     }
 
     void squashImagePastTheEnd_leavesNoImage()
@@ -223,9 +210,8 @@ private slots:
         writeFile(cardFile(UpdatePackage::kFileName), package);
         writeFile(cardFile(UpdatePackage::kImageFileName), "an old image");
         TscSDCardUpdateDialog dialog;
-        prepare(dialog);
         Outcome outcome(dialog);
-        runThrough(dialog, outcome);
+        outcome.runThrough();
         QCOMPARE(outcome.errors.value(0), int(SDCardUpdate::eInvalidPackage));
         QCOMPARE(outcome.imagesBuilt, 0);
         QVERIFY(!QFile::exists(cardFile(UpdatePackage::kImageFileName)));
@@ -237,9 +223,8 @@ private slots:
         QDir().mkpath(cardFile(UpdatePackage::kFileName));
         QuarnTest::LogCapture log;
         TscSDCardUpdateDialog dialog;
-        prepare(dialog);
         Outcome outcome(dialog);
-        runThrough(dialog, outcome);
+        outcome.runThrough();
         QCOMPARE(outcome.errors.value(0), int(SDCardUpdate::eInvalidPackage));
         QVERIFY(log.contains(QStringLiteral("Hash doesn't match.")));
     }
@@ -247,9 +232,8 @@ private slots:
     void missingPackage_isAFileError()
     {
         TscSDCardUpdateDialog dialog;
-        prepare(dialog);
         Outcome outcome(dialog);
-        runThrough(dialog, outcome);
+        outcome.runThrough();
         QCOMPARE(outcome.errors.value(0), int(SDCardUpdate::eFileError));
     }
 
@@ -262,17 +246,16 @@ private slots:
         contents.image = QByteArray(1500, 'q');
         // Stored out of plan order; alternatives of a programmed row are passed over.
         contents.sections = {{"QU2HA", section('d', 100)},     {"master", section('m', 65537)},
-                         {"ha24", section('h', 300)},      {"ha900", section('9', 30)},
-                         {"ka", section('k', 0)},          {"ka_any_xc7s6", section('6', 40)},
-                         {"radio24", section('r', 65536)}, {"radio900", section('R', 20)},
-                         {"QU2BA", section('b', 1000)}};
+                             {"ha24", section('h', 300)},      {"ha900", section('9', 30)},
+                             {"ka", section('k', 0)},          {"ka_any_xc7s6", section('6', 40)},
+                             {"radio24", section('r', 65536)}, {"radio900", section('R', 20)},
+                             {"QU2BA", section('b', 1000)}};
         writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
         const int hccBefore = m_sim->hcc()->sections().size();
         const int keyBefore = m_sim->key()->sections().size();
         TscSDCardUpdateDialog dialog;
-        prepare(dialog);
         Outcome outcome(dialog);
-        runThrough(dialog, outcome);
+        outcome.runThrough();
         QCOMPARE(outcome.errors, QList<int>());
         QCOMPARE(outcome.completions, 1);
         QCOMPARE(outcome.versions, (QStringList{"2.4.0\n", "2.5.1\n"}));
@@ -353,13 +336,12 @@ private slots:
         contents.sections = {{"ha24", section('h', 3000)}, {"master", section('m', 10)}};
         writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
         TscSDCardUpdateDialog dialog;
-        prepare(dialog);
         Outcome outcome(dialog);
         QElapsedTimer sinceLastRequest;
         sinceLastRequest.start();
         connect(m_sim->port(), &SimPort::received, &dialog,
                 [&](const QuarnBusMsg&) { sinceLastRequest.start(); });
-        runThrough(dialog, outcome);
+        outcome.runThrough();
         const qint64 waited = sinceLastRequest.elapsed();
 
         QCOMPARE(outcome.errors.size(), 1);
@@ -379,9 +361,8 @@ private slots:
         contents.major = 9;
         writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
         TscSDCardUpdateDialog dialog;
-        prepare(dialog);
         Outcome outcome(dialog);
-        runThrough(dialog, outcome);
+        outcome.runThrough();
         QVERIFY(outcome.errors.isEmpty());
         QCOMPARE(readFile(Board::Get().VersionRecord()), QByteArray("9.0.0\n"));
         QVERIFY(heard(eSetEepromMsg).isEmpty());
@@ -402,9 +383,8 @@ private slots:
         QFETCH(bool, enough);
         writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(PackageContents()));
         TscSDCardUpdateDialog dialog;
-        prepare(dialog, free);
-        Outcome outcome(dialog);
-        runThrough(dialog, outcome);
+        Outcome outcome(dialog, free);
+        outcome.runThrough();
         QCOMPARE(outcome.completions, enough ? 1 : 0);
         QCOMPARE(outcome.errors.size(), enough ? 0 : 1);
         if (!enough)
@@ -416,7 +396,6 @@ private slots:
         writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(PackageContents()));
         const int threadsBefore = threadCount();
         auto* dialog = new TscSDCardUpdateDialog;
-        prepare(*dialog);
         Outcome outcome(*dialog);
         dialog->on_okButton_clicked();
         QTRY_COMPARE(dialog->dialogStep(), int(TscSDCardUpdateDialog::eWaitingForInstall));
@@ -438,9 +417,8 @@ private slots:
         writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
         const int threadsBefore = threadCount();
         auto* dialog = new TscSDCardUpdateDialog;
-        prepare(*dialog);
-        dialog->worker()->setTiming({}); // the real 20 s erase time-out
         Outcome outcome(*dialog);
+        dialog->worker()->setTiming({}); // the real 20 s erase time-out
         dialog->on_okButton_clicked();
         QTRY_COMPARE(dialog->dialogStep(), int(TscSDCardUpdateDialog::eWaitingForInstall));
         dialog->on_okButton_clicked();
