@@ -1,5 +1,6 @@
 #include "update/packageBuilder.h"
 
+#include "bus/msgShapes.h"
 #include "update/updatePackage.h"
 
 #include <QStringList>
@@ -11,12 +12,6 @@ using namespace UpdatePackage;
 namespace PackageBuilder {
 
 namespace {
-
-void appendLe32(QByteArray& bytes, quint32 value)
-{
-    for (int shift = 0; shift < 32; shift += 8)
-        bytes.append(char((value >> shift) & 0xFF));
-}
 
 QByteArray headerText(const PackageContents& contents)
 {
