@@ -41,6 +41,7 @@ SDCardUpdate::~SDCardUpdate()
 {
     requestStop();
     wait();
+    std::lock_guard<std::mutex> lock(m_wakeMutex);
 }
 
 void SDCardUpdate::setFreeSpaceProbe(std::function<quint64(const QString&)> probe)
@@ -84,6 +85,9 @@ void SDCardUpdate::run()
         }
         runStep(m_step);
     }
+    // Released under the lock that the destructor takes after wait(): a hand-over that
+    // thread checkers can see, unlike QThread::wait itself.
+    std::lock_guard<std::mutex> lock(m_wakeMutex);
     m_package.Close();
     m_packageOpen = false;
 }
