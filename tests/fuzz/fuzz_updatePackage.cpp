@@ -33,7 +33,8 @@ void inspect(QByteArray bytes)
         std::fclose(sink);
     }
     qint64 base = 0;
-    const auto header = version->hasFirmware ? package.ReadFirmwareHeader(*version, &base) : std::nullopt;
+    const auto header =
+        version->hasFirmware ? package.ReadFirmwareHeader(*version, &base) : std::nullopt;
     if (!header)
         return;
     for (bool band900 : {false, true}) {
@@ -49,7 +50,8 @@ void inspect(QByteArray bytes)
             if (!package.ReadAt(base + section.offset, section.length))
                 __builtin_trap();
             const Geometry g = SectionGeometry(section.length);
-            if (g.blocks < 1 || g.blocks > kMaxBlocks || g.packets * kPacketSize != g.dataBytes + g.fill)
+            if (g.blocks < 1 || g.blocks > kMaxBlocks ||
+                g.packets * kPacketSize != g.dataBytes + g.fill)
                 __builtin_trap();
         }
     }
