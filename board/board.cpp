@@ -7,6 +7,7 @@
 #include <QProcess>
 
 #include <libudev.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace {
@@ -109,6 +110,14 @@ void Board::RunSyncCommand() const
     if (IsSandbox())
         return;
     QProcess::execute(QStringLiteral("sync"), {});
+}
+
+quint64 Board::FreeBytes(const QString& folder) const
+{
+    struct statvfs info = {};
+    if (::statvfs(QFile::encodeName(folder).constData(), &info) != 0)
+        return 0;
+    return quint64(info.f_bsize) * quint64(info.f_bfree);
 }
 
 bool Board::WriteValue(const QString& path, int value) const

@@ -60,6 +60,9 @@ public:
     void SyncFileSystems() const;
     // Runs the "sync" command and waits for it.
     void RunSyncCommand() const;
+    // Free bytes (block size times free blocks) of the file system holding folder; 0 when
+    // it cannot be asked.
+    quint64 FreeBytes(const QString& folder) const;
 
     // Writes one value to a sysfs-style file; the result is ignored by callers.
     bool WriteValue(const QString& path, int value) const;

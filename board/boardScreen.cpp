@@ -24,6 +24,17 @@ void ShowMainWindow(QWidget& window)
     }
 }
 
+void PlaceMaximizedDialog(QWidget& dialog)
+{
+    if (!Board::Get().IsSandbox()) {
+        dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
+        return;
+    }
+    const QRect panel = PanelGeometry();
+    dialog.setFixedSize(panel.size());
+    dialog.move(panel.topLeft());
+}
+
 namespace {
 // The program's own window: the active one, else the largest visible top-level widget.
 QWidget* programWindow()

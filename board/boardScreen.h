@@ -15,6 +15,9 @@ void ShowMainWindow(QWidget& window);
 // Where the 240 x 320 panel lies in screen coordinates: the whole screen on the board, the
 // program's main window on a desktop. Dialogs are fitted to it.
 QRect PanelGeometry();
+// Maximised on the board; over the program's window, at the panel's size, on a desktop.
+// Leaves the showing to the caller, so that a dialog can be run modally.
+void PlaceMaximizedDialog(QWidget& dialog);
 // The whole screen on the board; the program's window on a desktop, and wherever the
 // platform cannot grab the screen.
 QPixmap GrabScreen();

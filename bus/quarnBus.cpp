@@ -11,6 +11,7 @@
 
 #include <QDebug>
 #include <QSerialPort>
+#include <QThread>
 
 #include <array>
 
@@ -167,15 +168,53 @@ void QuarnBus::createReceiver()
 {
     m_receiver = new QuarnBusMsgReceiver(this, GetMyBusId());
     connect(m_receiver, &QuarnBusMsgReceiver::newMsgReady, this, &QuarnBus::onNewRawMsg);
+    connect(m_port.get(), &QIODevice::bytesWritten, this,
+            [this] { m_deviceBacklog = m_port->bytesToWrite(); });
 }
 
 bool QuarnBus::sendMsg(const QuarnBusMsg& msg)
 {
-    // A line that failed to open swallows writes silently.
-    if (m_sendGateClosed || !m_port->isOpen())
+    if (m_sendGateClosed)
         return false;
-    const QByteArray frame = msg.serialize();
-    return m_port->write(frame) == frame.size();
+    QByteArray frame = msg.serialize();
+    if (QThread::currentThread() == thread()) {
+        // Frames other threads handed over earlier keep their place before this one.
+        if (m_queuedBytes > 0)
+            flushHandedOver();
+        return writeFrame(frame);
+    }
+
+    // The device belongs to this object's thread: a write from here would go nowhere.
+    std::lock_guard<std::mutex> lock(m_handOverMutex);
+    m_queuedBytes += frame.size();
+    m_handedOver.push_back(std::move(frame));
+    if (!m_flushScheduled) {
+        m_flushScheduled = true;
+        QMetaObject::invokeMethod(this, &QuarnBus::flushHandedOver, Qt::QueuedConnection);
+    }
+    return true;
+}
+
+bool QuarnBus::writeFrame(const QByteArray& frame)
+{
+    // A line that failed to open swallows writes silently.
+    const bool written = m_port->isOpen() && m_port->write(frame) == frame.size();
+    m_deviceBacklog = m_port->bytesToWrite();
+    return written;
+}
+
+void QuarnBus::flushHandedOver()
+{
+    std::vector<QByteArray> frames;
+    {
+        std::lock_guard<std::mutex> lock(m_handOverMutex);
+        frames.swap(m_handedOver);
+        m_flushScheduled = false;
+    }
+    for (const QByteArray& frame : frames) {
+        writeFrame(frame);
+        m_queuedBytes -= frame.size();
+    }
 }
 
 void QuarnBus::onReadyRead()

@@ -4,7 +4,10 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 class QIODevice;
 class QSerialPort;
@@ -26,8 +29,14 @@ public:
     QuarnBus(QIODevice* device, QObject* parent);
     ~QuarnBus() override;
 
-    // Fire and forget; returns whether the bytes were handed to the line.
+    // Fire and forget; returns whether the bytes were handed to the line. Safe from any
+    // thread: on the bus object's own thread the frame is written at once, from any other
+    // it is handed over to that thread. Frames reach the line in the order of the calls.
     bool sendMsg(const QuarnBusMsg& msg);
+
+    // Bytes handed to sendMsg that have not left for the line yet; any thread may ask, so
+    // that a long transfer can keep pace with the line.
+    qint64 outputBacklog() const { return m_queuedBytes + m_deviceBacklog; }
 
     bool isSendGateClosed() const { return m_sendGateClosed; }
     QIODevice* device() const { return m_port.get(); }
@@ -45,11 +54,20 @@ private:
     bool openSerialPort(qint32 baudRate);
     void listen();
     void createReceiver();
+    bool writeFrame(const QByteArray& frame);
+    void flushHandedOver();
 
     std::unique_ptr<QIODevice> m_port;
     QSerialPort* m_serialPort = nullptr; // m_port when the line is a real serial port
     QString m_deviceName;
     QuarnBusMsgReceiver* m_receiver = nullptr;
-    bool m_sendGateClosed = false;
+    std::atomic<bool> m_sendGateClosed{false};
     QByteArray m_readBuffer;
+
+    // Frames sent from other threads, waiting for this object's thread to write them.
+    std::mutex m_handOverMutex;
+    std::vector<QByteArray> m_handedOver;
+    bool m_flushScheduled = false;
+    std::atomic<qint64> m_queuedBytes{0};
+    std::atomic<qint64> m_deviceBacklog{0};
 };

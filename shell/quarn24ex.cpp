@@ -1,5 +1,6 @@
 #include "shell/quarn24ex.h"
 
+#include "board/boardScreen.h"
 #include "bus/measurementMsgs.h"
 #include "bus/quarnBus.h"
 #include "screens/bargraph.h"
@@ -13,6 +14,7 @@
 #include "setup/setupscreen.h"
 #include "shell/keypad.h"
 #include "ui_quarn24ex.h"
+#include "update/tscSDCardUpdateDialog.h"
 
 #include <QDebug>
 #include <QTimer>
@@ -166,7 +168,18 @@ void Quarn24EX::ShowPowerOnScreen()
 
 void Quarn24EX::doProcessSwUpdateScreen()
 {
+    // A card taken out and put back while an update runs offers it again: a second update
+    // beside the first would program the controllers twice at once.
+    if (updateDialogOpen)
+        return;
+    updateDialogOpen = true;
     qDebug() << "show sw update screen";
-    // The update dialog itself is still to come; the slot keeps its place in the wiring.
+    auto dialog = std::make_unique<TscSDCardUpdateDialog>();
+    dialog->setWindowFlags(Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    // Shown by exec itself: a dialog already visible would not become modal.
+    BoardScreen::PlaceMaximizedDialog(*dialog);
+    dialog->exec();
     qDebug() << "sw update screen -- finished";
+    dialog.reset();
+    updateDialogOpen = false;
 }

@@ -66,4 +66,5 @@ private:
     HomeScreen* homeScreen = nullptr;
     QuarnBus* bus = nullptr;
     SpectralAnalysis* spectralAnalysis = nullptr;
+    bool updateDialogOpen = false;
 };

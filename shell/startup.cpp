@@ -3,6 +3,7 @@
 #include "board/boardScreen.h"
 #include "resources/quarnResources.h"
 #include "services/timeService.h"
+#include "services/versionInfo.h"
 #include "settings/brightnessUserSetting.h"
 #include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
@@ -48,6 +49,7 @@ int RunInstrument(QApplication& app)
     BrightnessUserSetting().RefreshLocalBrightness();
     BoardScreen::HideCursor(app);
     UserSettingsService::Get();
+    VersionInfo::Get();
 
     auto window = std::make_unique<Quarn24EX>();
     BoardScreen::ShowMainWindow(*window);

@@ -47,12 +47,29 @@ void FlashTargetController::handle(const QuarnBusMsg& r)
     }
 }
 
+std::optional<FlashTargetController::Fault>
+FlashTargetController::faultFromName(const QString& name)
+{
+    if (name == QLatin1String("checksum"))
+        return Fault::BadChecksum;
+    if (name == QLatin1String("silent-erase"))
+        return Fault::SilentErase;
+    if (name == QLatin1String("silent-write"))
+        return Fault::SilentWrite;
+    if (name == QLatin1String("none"))
+        return Fault::None;
+    return std::nullopt;
+}
+
 void FlashTargetController::erase(const QuarnBusMsg& r)
 {
     const int blocks = r.bodyByte(0);
     m_packetsExpected = blocks * kPacketsPerBlock;
     m_packetsReceived = 0;
     m_checksum = 0;
+    m_sections.append({r.bodyByte(1), blocks, r.body.mid(2, 8), {}, false});
+    if (m_fault == Fault::SilentErase)
+        return;
     const int ms = qMin(kEraseLimitMs, m_timing.eraseBaseMs + blocks * m_timing.eraseMsPerBlock);
     sendLater(ms, eSetEepromMsg, SetEepromMsgReq::kErase, QByteArray(1, char(r.bodyByte(1))));
 }
@@ -63,10 +80,14 @@ void FlashTargetController::write(const QuarnBusMsg& r)
         return; // no erased section to write into
     for (char byte : r.body)
         m_checksum += quint8(byte);
+    m_sections.last().data.append(r.body);
     if (++m_packetsReceived < m_packetsExpected)
         return;
     m_packetsExpected = 0;
+    if (m_fault == Fault::SilentWrite)
+        return;
+    m_sections.last().answered = true;
     QByteArray sum;
-    appendLe32(sum, m_checksum);
+    appendLe32(sum, m_fault == Fault::BadChecksum ? m_checksum + 1 : m_checksum);
     sendLater(m_timing.checksumMs, eSetEepromMsg, SetEepromMsgReq::kWrite, sum);
 }

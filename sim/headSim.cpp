@@ -13,6 +13,8 @@ HeadSim::HeadSim(QIODevice* line, const SimOptions& options, QObject* parent)
                                       m_port, this)),
       m_bbm(new BbmController(m_port, options.battery, this))
 {
+    m_hcc->setFault(options.flashFault);
+    m_key->setFault(options.flashFault);
     connect(m_port, &SimPort::received, this, &HeadSim::dispatch);
 }
 

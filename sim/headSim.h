@@ -24,6 +24,7 @@ struct SimOptions
     BbmController::Options battery;
     QByteArray hccHardwareCode = "01";
     QByteArray keyHardwareCode = "01";
+    FlashTargetController::Fault flashFault = FlashTargetController::Fault::None;
 };
 
 // The simulated head: the five controllers on one line, each answering under its own

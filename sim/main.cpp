@@ -73,6 +73,11 @@ bool parse(const QCoreApplication& app, Cli& cli)
     const auto headType = option("head-type", "Head type 0 to 3 (default 2; 1 = 900 MHz).", "N");
     const auto hccCode = option("hcc-code", "HCC hardware code (default 01).", "CODE");
     const auto keyCode = option("key-code", "KEY hardware code (default 01).", "CODE");
+    const auto flashFault =
+        option("flash-fault",
+               "While programmed, HCC and KEY answer a wrong checksum (checksum) or stay silent "
+               "after an erase request (silent-erase) or after the last packet (silent-write).",
+               "KIND");
     const auto charge = option("charge", "Battery charge at start in percent (default 87).", "N");
     const auto mains = option("mains", "Start on mains power (SIGUSR1 toggles it).");
     const auto rtcStopped = option("rtc-stopped", "Report a stopped clock oscillator until set.");
@@ -107,6 +112,13 @@ bool parse(const QCoreApplication& app, Cli& cli)
         o.hccHardwareCode = parser.value(hccCode).toLatin1();
     if (parser.isSet(keyCode))
         o.keyHardwareCode = parser.value(keyCode).toLatin1();
+    if (parser.isSet(flashFault)) {
+        const auto fault = FlashTargetController::faultFromName(parser.value(flashFault));
+        if (fault)
+            o.flashFault = *fault;
+        else
+            ok = fail(QStringLiteral("unknown flash fault %1").arg(parser.value(flashFault)));
+    }
     if (parser.isSet(scenario)) {
         const auto kind = SimScenario::kindFromName(parser.value(scenario));
         if (kind)

@@ -19,6 +19,7 @@
 #include "sim/simScenario.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
+#include "update/tscSDCardUpdateDialog.h"
 
 #include <QAbstractButton>
 #include <QDialog>
@@ -250,5 +251,22 @@ int main(int argc, char** argv)
     settle(400);
     volumeUp->click();
     shoot("statusbar_volume");
+
+    // The update dialog at the panel's size: the first prompt, a section being written and
+    // a failed transfer.
+    TscSDCardUpdateDialog update;
+    update.setFixedSize(240, 320);
+    update.show();
+    const auto shootUpdate = [&](const char* name) {
+        settle(50);
+        update.grab().save(out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+    };
+    shootUpdate("update_prompt");
+    update.updateProgress(55);
+    update.DisplayErase(QStringLiteral("MST"));
+    update.DisplayWrite(QStringLiteral("MST"));
+    shootUpdate("update_progress");
+    update.ErrorHandler(4);
+    shootUpdate("update_error");
     return 0;
 }

@@ -1,8 +1,13 @@
+#include "bus/deviceMsgs.h"
 #include "bus/quarnBus.h"
 #include "bus/settingMsgs.h"
+#include "tests/support/busTraffic.h"
 #include "tests/support/quarnTest.h"
 
 #include <QSignalSpy>
+
+#include <atomic>
+#include <thread>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -22,7 +27,7 @@ private:
     {
         QByteArray out;
         (void)QTest::qWaitFor([&] {
-            char buffer[512];
+            char buffer[4096];
             const ssize_t n = ::read(m_master, buffer, sizeof buffer);
             if (n > 0)
                 out.append(buffer, int(n));
@@ -82,6 +87,74 @@ private slots:
         QCOMPARE(::write(m_master, frame.constData(), size_t(frame.size())), ssize_t(frame.size()));
         QVERIFY(spy.wait(5000));
         QCOMPARE(spy.count(), 1);
+    }
+
+    // A numbered firmware packet: the first body byte says who sent it, the next two which
+    // of its packets it is.
+    static SetEepromMsgReq packet(char sender, int number)
+    {
+        QByteArray body(256, sender);
+        body[1] = char(number & 0xFF);
+        body[2] = char(number >> 8);
+        return SetEepromMsgReq(BusId::Hcc, SetEepromMsgReq::kWrite, body);
+    }
+
+    void sendFromWorkerThread_reachesTheLineInCallOrder()
+    {
+        QuarnBus bus(m_slaveName.toLocal8Bit().constData(), nullptr);
+        constexpr int kWorkerPackets = 200;
+        constexpr int kOwnPackets = 50;
+        std::atomic<int> accepted{0};
+        // A plain thread: its join is one that ThreadSanitizer sees, unlike QThread::wait.
+        std::thread worker([&] {
+            for (int i = 0; i < kWorkerPackets; ++i)
+                if (bus.sendMsg(packet('W', i)))
+                    ++accepted;
+        });
+        // Meanwhile the bus thread sends its own, with the event loop turning between them.
+        for (int i = 0; i < kOwnPackets; ++i) {
+            QVERIFY(bus.sendMsg(packet('G', i)));
+            QCoreApplication::processEvents();
+        }
+        worker.join();
+        QCOMPARE(accepted.load(), kWorkerPackets);
+
+        const int frameSize = 256 + QuarnBusMsg::kOverhead;
+        const QByteArray line = readMaster((kWorkerPackets + kOwnPackets) * frameSize);
+        QCOMPARE(line.size(), (kWorkerPackets + kOwnPackets) * frameSize); // 53,200 + 13,300
+        QMap<char, int> next;
+        for (const QuarnBusMsg& msg : BusTraffic::split(line)) {
+            const char sender = char(msg.bodyByte(0));
+            QCOMPARE(msg.bodyByte(1) | (msg.bodyByte(2) << 8), next[sender]++);
+            QCOMPARE(msg.serialize(),
+                     packet(sender, msg.bodyByte(1) | (msg.bodyByte(2) << 8)).serialize());
+        }
+        QCOMPARE(next.value('W'), kWorkerPackets);
+        QCOMPARE(next.value('G'), kOwnPackets);
+        QTRY_COMPARE(bus.outputBacklog(), qint64(0));
+    }
+
+    void frameHandedOverEarlier_goesBeforeALaterOneFromTheBusThread()
+    {
+        QuarnBus bus(m_slaveName.toLocal8Bit().constData(), nullptr);
+        std::thread([&] { bus.sendMsg(packet('W', 1)); }).join();
+        // The event loop has not turned: the worker's frame still waits for this thread.
+        QCOMPARE(bus.outputBacklog(), qint64(266));
+        QVERIFY(bus.sendMsg(packet('G', 2)));
+        const QList<QuarnBusMsg> msgs = BusTraffic::split(readMaster(2 * 266));
+        QCOMPARE(msgs.size(), 2);
+        QCOMPARE(msgs.at(0).bodyByte(0), quint8('W'));
+        QCOMPARE(msgs.at(1).bodyByte(0), quint8('G'));
+    }
+
+    void closedGate_dropsFramesFromEveryThread()
+    {
+        QuarnBus bus(m_slaveName.toLocal8Bit().constData(), nullptr);
+        bus.onBusShutDownRequested();
+        std::atomic<bool> accepted{true};
+        std::thread([&] { accepted = bus.sendMsg(packet('W', 1)); }).join();
+        QVERIFY(!accepted);
+        QCOMPARE(bus.outputBacklog(), qint64(0));
     }
 
     void missingDevice_logsAndCarriesOn()

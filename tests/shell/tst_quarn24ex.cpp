@@ -4,13 +4,17 @@
 #include "settings/userSettingsStore.h"
 #include "shell/iconStatusBar.h"
 #include "shell/quarn24ex.h"
+#include "services/sdCardMonitor.h"
 #include "shell/slidingstackedwidget.h"
+#include "update/tscSDCardUpdateDialog.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QTimer>
 
 class TestQuarn24EX : public QObject
 {
@@ -96,6 +100,37 @@ private slots:
         window.doHomeScreen();
         QVERIFY(done.wait(3000));
         QCOMPARE(window.currentPage(), int(Quarn24EX::eHomePage));
+    }
+
+    void updateOffered_runsTheUpdateDialogModally_once()
+    {
+        Quarn24EX window;
+        QuarnTest::AllowWarning(QRegularExpression(QStringLiteral("propagateSizeHints")));
+        QuarnTest::LogCapture log;
+        const auto dialogs = [] {
+            QList<TscSDCardUpdateDialog*> found;
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* dialog = qobject_cast<TscSDCardUpdateDialog*>(widget))
+                    found << dialog;
+            }
+            return found;
+        };
+        int modal = 0;
+        int whileOpen = 0;
+        QTimer::singleShot(0, this, [&] {
+            modal = qobject_cast<TscSDCardUpdateDialog*>(QApplication::activeModalWidget()) ? 1 : 0;
+            // The card offers the update again while it runs: no second dialog.
+            emit SdCardMonitor::Get()->UpdateDetected();
+            whileOpen = dialogs().size();
+            for (TscSDCardUpdateDialog* dialog : dialogs())
+                dialog->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+        });
+        emit SdCardMonitor::Get()->UpdateDetected();
+        QCOMPARE(modal, 1);
+        QCOMPARE(whileOpen, 1);
+        QVERIFY(dialogs().isEmpty());
+        QCOMPARE(log.lines().filter(QStringLiteral("sw update screen")),
+                 (QStringList{"show sw update screen", "sw update screen -- finished"}));
     }
 };
 

@@ -136,6 +136,14 @@ private slots:
         QCOMPARE(storedSetting("initFile").toInt(), 1);
     }
 
+    void versionChain_asksEveryProcessorAndController()
+    {
+        // One request at a time, each sent by the answer to the one before.
+        QVERIFY(QTest::qWaitFor([&] { return frameCount("MST", eGetSelectIdMsg) == 6; }, 5000));
+        for (const char* device : {"RAD", "HCC", "KEY"})
+            QVERIFY2(waitForFrame(device, eStatusRequestMsg), device);
+    }
+
     void answeredRequests_areNotRepeated()
     {
         // Unanswered, the clock and system data requests would repeat every 1.5 s.

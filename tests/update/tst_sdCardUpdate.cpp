@@ -1,0 +1,435 @@
+// The update from end to end: the dialog drives the worker, which talks over a real
+// pseudo-terminal to the simulated head.
+
+#include "board/board.h"
+#include "bus/quarnBus.h"
+#include "services/sdCardMonitor.h"
+#include "services/versionInfo.h"
+#include "settings/userSettingsStore.h"
+#include "sim/headSim.h"
+#include "sim/ptyDevice.h"
+#include "tests/sim/simHarness.h"
+#include "tests/support/quarnTest.h"
+#include "update/packageBuilder.h"
+#include "update/sdCardUpdate.h"
+#include "update/tscSDCardUpdateDialog.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QSerialPort>
+
+using Fault = FlashTargetController::Fault;
+
+namespace {
+
+QString cardFile(const char* name)
+{
+    return Board::Get().CardRoot() + QLatin1String(name);
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+// A section whose bytes say which it is.
+QByteArray section(char tag, int dataBytes)
+{
+    QByteArray bytes = QByteArray("HDR") + tag + "0001";
+    for (int i = 0; i < dataBytes; ++i)
+        bytes.append(char(tag + i * 13));
+    return bytes;
+}
+
+// What the worker reported, as the dialog's thread saw it (after the dialog's own slots).
+struct Outcome
+{
+    // Short time-outs and a card with room unless told otherwise.
+    explicit Outcome(TscSDCardUpdateDialog& dialog, quint64 freeBytes = 1'000'000'000)
+        : dialog(dialog)
+    {
+        SDCardUpdate* w = dialog.worker();
+        w->setTiming({400, 400, 10});
+        w->setFreeSpaceProbe([freeBytes](const QString&) { return freeBytes; });
+        QObject::connect(w, &SDCardUpdate::errorCode, &dialog,
+                         [this](int code) { errors << code; });
+        QObject::connect(w, &SDCardUpdate::completeUpdate, &dialog, [this] { ++completions; });
+        QObject::connect(w, &SDCardUpdate::versionID, &dialog,
+                         [this](const QString& current, const QString& update) {
+                             versions << current << update;
+                         });
+        QObject::connect(w, &SDCardUpdate::SDspaceOK, &dialog, [this] { ++imagesBuilt; });
+        QObject::connect(w, &SDCardUpdate::eraseSection, &dialog,
+                         [this](const QString& name) { erased << name; });
+    }
+    bool finished() const { return !errors.isEmpty() || completions > 0; }
+
+    // The operator's consent to both prompts; returns when the worker has finished or failed.
+    void runThrough()
+    {
+        dialog.on_okButton_clicked();
+        QVERIFY(QTest::qWaitFor([&] { return !versions.isEmpty() || finished(); }, 10000));
+        if (!finished())
+            dialog.on_okButton_clicked();
+        QVERIFY(QTest::qWaitFor([&] { return finished(); }, 20000));
+    }
+
+    TscSDCardUpdateDialog& dialog;
+
+    QList<int> errors;
+    int completions = 0;
+    int imagesBuilt = 0;
+    QStringList versions;
+    QStringList erased;
+};
+
+int threadCount()
+{
+    return QDir(QStringLiteral("/proc/self/task"))
+        .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+        .size();
+}
+
+} // namespace
+
+class TestSdCardUpdate : public QObject
+{
+    Q_OBJECT
+private:
+    HeadSim* m_sim = nullptr;
+    QList<QuarnBusMsg> m_heard; // every frame the head received, in order
+
+    QList<QuarnBusMsg> heard(int type) const
+    {
+        QList<QuarnBusMsg> out;
+        for (const QuarnBusMsg& msg : m_heard) {
+            if (msg.type == type)
+                out << msg;
+        }
+        return out;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        Board::Get().PrepareSandbox();
+        UserSettingsStore::Configure();
+        auto* line = new PtyDevice;
+        QVERIFY(line->openPty());
+        m_sim = new HeadSim(line, SimHarness::fastOptions(), this);
+        connect(m_sim->port(), &SimPort::received, this,
+                [this](const QuarnBusMsg& msg) { m_heard << msg; });
+        auto* port = new QSerialPort(line->slaveName());
+        port->setBaudRate(921600);
+        QVERIFY(port->open(QIODevice::ReadWrite));
+        QuarnBus::Install(port);
+        // The hardware codes come from the controllers' status texts.
+        VersionInfo::Get();
+        QTRY_VERIFY_WITH_TIMEOUT(!VersionInfo::Get()->GetKeypadStatus().isEmpty(), 5000);
+        QDir().mkpath(Board::Get().CardRoot());
+        writeFile(cardFile(SdCardMonitor::kUpdateScript),
+                  "#!/bin/sh\ntest -s \"$(dirname \"$0\")/squash.sqfs\"\n");
+        QFile(cardFile(SdCardMonitor::kUpdateScript))
+            .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void init()
+    {
+        m_heard.clear();
+        m_sim->hcc()->setFault(Fault::None);
+        m_sim->key()->setFault(Fault::None);
+        QFile::remove(cardFile(UpdatePackage::kImageFileName));
+        QDir(cardFile(UpdatePackage::kFileName)).removeRecursively();
+        QFile::remove(cardFile(UpdatePackage::kFileName));
+        writeFile(Board::Get().VersionRecord(), "2.4.0\n");
+    }
+
+    void badPackage_stopsWithError2_beforeAnyErase_data()
+    {
+        QTest::addColumn<QByteArray>("package");
+        PackageContents contents;
+        contents.major = 2;
+        contents.minor = 5;
+        contents.sections = {{"ha24", section('h', 300)}, {"master", section('m', 500)}};
+        const QByteArray good = PackageBuilder::Build(contents);
+
+        for (int at : {21, 40, good.size() - 1}) {
+            QByteArray flipped = good;
+            flipped[at] = char(flipped.at(at) ^ 0x04);
+            QTest::newRow(qPrintable(QStringLiteral("byte %1 flipped").arg(at))) << flipped;
+        }
+        PackageContents otherKey = contents;
+        otherKey.key = "Five pale gulls flew";
+        QTest::newRow("signed with another key") << PackageBuilder::Build(otherKey);
+        QTest::newRow("truncated") << good.left(good.size() - 100);
+
+        PackageContents outside = contents;
+        outside.header = QByteArray(R"({"ha24": [0, 308, 0], "master": [308, 509, 0]})");
+        QTest::newRow("section one byte past the end") << PackageBuilder::Build(outside);
+        outside.header = QByteArray(R"({"ha24": [0, 308, 0], "master": [-8, 8, 0]})");
+        QTest::newRow("section before the base") << PackageBuilder::Build(outside);
+        outside.header = QByteArray(R"({"ha24": [0, 308, 0], "master": [308, 7, 0]})");
+        QTest::newRow("section shorter than its header") << PackageBuilder::Build(outside);
+        outside.header = QByteArray(R"({"ha24": [0, 308, 0], "master": "everything"})");
+        QTest::newRow("member that is no array") << PackageBuilder::Build(outside);
+    }
+
+    void badPackage_stopsWithError2_beforeAnyErase()
+    {
+        QFETCH(QByteArray, package);
+        writeFile(cardFile(UpdatePackage::kFileName), package);
+        TscSDCardUpdateDialog dialog;
+        Outcome outcome(dialog);
+        outcome.runThrough();
+
+        QCOMPARE(outcome.errors.size(), 1);
+        QCOMPARE(outcome.errors.value(0), int(SDCardUpdate::eInvalidPackage));
+        QCOMPARE(outcome.completions, 0);
+        QVERIFY(heard(eSetEepromMsg).isEmpty());
+        QVERIFY(heard(eMasterResetRequest).isEmpty());
+        QCOMPARE(dialog.dialogStep(), int(TscSDCardUpdateDialog::eErrorShown));
+        QCOMPARE(readFile(Board::Get().VersionRecord()), QByteArray("2.4.0\n"));
+    }
+
+    void squashImagePastTheEnd_leavesNoImage()
+    {
+        PackageContents contents;
+        contents.image = QByteArray(3000, 's');
+        QByteArray package = PackageBuilder::Build(contents);
+        package[27] = char(0x20);
+        PackageBuilder::Resign(package, UpdatePackage::IntegrityKey());
+        writeFile(cardFile(UpdatePackage::kFileName), package);
+        writeFile(cardFile(UpdatePackage::kImageFileName), "an old image");
+        TscSDCardUpdateDialog dialog;
+        Outcome outcome(dialog);
+        outcome.runThrough();
+        QCOMPARE(outcome.errors.value(0), int(SDCardUpdate::eInvalidPackage));
+        QCOMPARE(outcome.imagesBuilt, 0);
+        QVERIFY(!QFile::exists(cardFile(UpdatePackage::kImageFileName)));
+    }
+
+    void unreadablePackage_failsVerification()
+    {
+        // A directory opens but cannot be read: a read error, never a partial digest.
+        QDir().mkpath(cardFile(UpdatePackage::kFileName));
+        QuarnTest::LogCapture log;
+        TscSDCardUpdateDialog dialog;
+        Outcome outcome(dialog);
+        outcome.runThrough();
+        QCOMPARE(outcome.errors.value(0), int(SDCardUpdate::eInvalidPackage));
+        QVERIFY(log.contains(QStringLiteral("Hash doesn't match.")));
+    }
+
+    void missingPackage_isAFileError()
+    {
+        TscSDCardUpdateDialog dialog;
+        Outcome outcome(dialog);
+        outcome.runThrough();
+        QCOMPARE(outcome.errors.value(0), int(SDCardUpdate::eFileError));
+    }
+
+    void goodPackage_programsThePlannedControllersInOrder()
+    {
+        PackageContents contents;
+        contents.major = 2;
+        contents.minor = 5;
+        contents.build = 1;
+        contents.image = QByteArray(1500, 'q');
+        // Stored out of plan order; alternatives of a programmed row are passed over.
+        contents.sections = {{"QU2HA", section('d', 100)},     {"master", section('m', 65537)},
+                             {"ha24", section('h', 300)},      {"ha900", section('9', 30)},
+                             {"ka", section('k', 0)},          {"ka_any_xc7s6", section('6', 40)},
+                             {"radio24", section('r', 65536)}, {"radio900", section('R', 20)},
+                             {"QU2BA", section('b', 1000)}};
+        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
+        const int hccBefore = m_sim->hcc()->sections().size();
+        const int keyBefore = m_sim->key()->sections().size();
+        TscSDCardUpdateDialog dialog;
+        Outcome outcome(dialog);
+        outcome.runThrough();
+        QCOMPARE(outcome.errors, QList<int>());
+        QCOMPARE(outcome.completions, 1);
+        QCOMPARE(outcome.versions, (QStringList{"2.4.0\n", "2.5.1\n"}));
+        QCOMPARE(outcome.erased, (QStringList{"HCC", "KEY", "RCC", "MST", "BBM", "HDC"}));
+
+        // Erase requests in plan order, each to its controller with its slot id.
+        QStringList erases;
+        for (const QuarnBusMsg& msg : heard(eSetEepromMsg)) {
+            if (msg.param == 2)
+                erases << QStringLiteral("%1:%2:%3:%4")
+                              .arg(QChar(msg.destId))
+                              .arg(msg.bodyByte(1), 2, 16, QLatin1Char('0'))
+                              .arg(msg.bodyByte(0))
+                              .arg(QString::fromLatin1(msg.body.mid(2, 4)));
+        }
+        QCOMPARE(erases, (QStringList{"J:20:1:HDRh", "G:20:1:HDRk", "J:49:1:HDRr", "J:50:2:HDRm",
+                                      "J:56:1:HDRb", "J:54:1:HDRd"}));
+
+        // Every section arrived whole, padded to whole blocks, and was answered.
+        const QList<FlashTargetController::Section> hcc = m_sim->hcc()->sections().mid(hccBefore);
+        const QList<FlashTargetController::Section> key = m_sim->key()->sections().mid(keyBefore);
+        QCOMPARE(hcc.size(), 5);
+        QCOMPARE(key.size(), 1);
+        const auto padded = [](const QByteArray& s, int blocks) {
+            return s.mid(8) + QByteArray(blocks * 65536 - (s.size() - 8), '\0');
+        };
+        QCOMPARE(hcc.at(0).data, padded(section('h', 300), 1));
+        QCOMPARE(key.at(0).data, padded(section('k', 0), 1));
+        QCOMPARE(hcc.at(1).data, padded(section('r', 65536), 1));
+        QCOMPARE(hcc.at(2).data, padded(section('m', 65537), 2));
+        QCOMPARE(hcc.at(3).data, padded(section('b', 1000), 1));
+        QCOMPARE(hcc.at(4).data, padded(section('d', 100), 1));
+        for (const auto& s : hcc + key)
+            QVERIFY(s.answered);
+
+        // Then the head reset and the two pushes, and the new version on record.
+        int lastPacket = 0;
+        for (int i = 0; i < m_heard.size(); ++i) {
+            if (m_heard.at(i).type == eSetEepromMsg)
+                lastPacket = i;
+        }
+        QStringList after;
+        for (const QuarnBusMsg& msg : m_heard.mid(lastPacket + 1)) {
+            if (msg.type == eMasterResetRequest || msg.type == eSetBBMFlashMsg ||
+                msg.type == eSetLEDFlashMsg)
+                after << QStringLiteral("%1 to %2").arg(int(msg.type)).arg(QChar(msg.destId));
+        }
+        QCOMPARE(after, (QStringList{"18 to J", "20 to H", "21 to H"}));
+        QCOMPARE(readFile(Board::Get().VersionRecord()), QByteArray("2.5.1\n"));
+        QCOMPARE(readFile(cardFile(UpdatePackage::kImageFileName)), *contents.image);
+        QCOMPARE(dialog.dialogStep(), int(TscSDCardUpdateDialog::eUpdateComplete));
+        // The output power went to 0 before anything else.
+        QCOMPARE(m_heard.first().type, eSetPowerLevelMsg);
+        QCOMPARE(m_heard.first().bodyByte(0), quint8(0));
+    }
+
+    void controllerFault_stopsTheUpdate_data()
+    {
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<int>("timeoutMs");
+        QTest::newRow("silent after the erase")
+            << int(Fault::SilentErase) << int(SDCardUpdate::eNoAnswer) << 400;
+        QTest::newRow("silent after the last packet")
+            << int(Fault::SilentWrite) << int(SDCardUpdate::eNoAnswer) << 400;
+        QTest::newRow("wrong checksum")
+            << int(Fault::BadChecksum) << int(SDCardUpdate::eBadChecksum) << 0;
+    }
+
+    void controllerFault_stopsTheUpdate()
+    {
+        QFETCH(int, fault);
+        QFETCH(int, error);
+        QFETCH(int, timeoutMs);
+        m_sim->hcc()->setFault(Fault(fault));
+        const int sectionsBefore = m_sim->hcc()->sections().size();
+        PackageContents contents;
+        contents.sections = {{"ha24", section('h', 3000)}, {"master", section('m', 10)}};
+        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
+        TscSDCardUpdateDialog dialog;
+        Outcome outcome(dialog);
+        QElapsedTimer sinceLastRequest;
+        sinceLastRequest.start();
+        connect(m_sim->port(), &SimPort::received, &dialog,
+                [&](const QuarnBusMsg&) { sinceLastRequest.start(); });
+        outcome.runThrough();
+        const qint64 waited = sinceLastRequest.elapsed();
+
+        QCOMPARE(outcome.errors.size(), 1);
+        QCOMPARE(outcome.errors.value(0), error);
+        // The time-out runs from the last request the controller heard.
+        QVERIFY2(waited >= timeoutMs - 50, qPrintable(QString::number(waited)));
+        QCOMPARE(m_sim->hcc()->sections().size(),
+                 sectionsBefore + 1); // nothing after the failed one
+        QVERIFY(heard(eMasterResetRequest).isEmpty());
+        QCOMPARE(outcome.completions, 0);
+        QCOMPARE(readFile(Board::Get().VersionRecord()), QByteArray("2.4.0\n"));
+    }
+
+    void noImageNoFirmware_goesStraightToCompletion()
+    {
+        PackageContents contents;
+        contents.major = 9;
+        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
+        TscSDCardUpdateDialog dialog;
+        Outcome outcome(dialog);
+        outcome.runThrough();
+        QVERIFY(outcome.errors.isEmpty());
+        QCOMPARE(readFile(Board::Get().VersionRecord()), QByteArray("9.0.0\n"));
+        QVERIFY(heard(eSetEepromMsg).isEmpty());
+        QVERIFY(heard(eMasterResetRequest).isEmpty());
+    }
+
+    void freeSpace_mustExceed99999999Bytes_data()
+    {
+        QTest::addColumn<quint64>("free");
+        QTest::addColumn<bool>("enough");
+        QTest::newRow("99,999,999") << quint64(99'999'999) << false;
+        QTest::newRow("100,000,000") << quint64(100'000'000) << true;
+    }
+
+    void freeSpace_mustExceed99999999Bytes()
+    {
+        QFETCH(quint64, free);
+        QFETCH(bool, enough);
+        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(PackageContents()));
+        TscSDCardUpdateDialog dialog;
+        Outcome outcome(dialog, free);
+        outcome.runThrough();
+        QCOMPARE(outcome.completions, enough ? 1 : 0);
+        QCOMPARE(outcome.errors.size(), enough ? 0 : 1);
+        if (!enough)
+            QCOMPARE(outcome.errors.value(0), int(SDCardUpdate::eNoSpace));
+    }
+
+    void cancel_leavesNoThreadRunning()
+    {
+        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(PackageContents()));
+        const int threadsBefore = threadCount();
+        auto* dialog = new TscSDCardUpdateDialog;
+        Outcome outcome(*dialog);
+        dialog->on_okButton_clicked();
+        QTRY_COMPARE(dialog->dialogStep(), int(TscSDCardUpdateDialog::eWaitingForInstall));
+        QuarnTest::LogCapture log;
+        dialog->on_cancelButton_clicked();
+        QCOMPARE(dialog->result(), 1);
+        QTRY_VERIFY(dialog->worker()->isFinished());
+        QVERIFY(log.contains(QStringLiteral("Cancelling")));
+        delete dialog;
+        QTRY_COMPARE(threadCount(), threadsBefore);
+        QCOMPARE(readFile(Board::Get().VersionRecord()), QByteArray("2.4.0\n"));
+    }
+
+    void dialogGone_whileWaitingForAController_joinsTheWorker()
+    {
+        m_sim->hcc()->setFault(Fault::SilentErase);
+        PackageContents contents;
+        contents.sections = {{"ha24", section('h', 30)}};
+        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
+        const int threadsBefore = threadCount();
+        auto* dialog = new TscSDCardUpdateDialog;
+        Outcome outcome(*dialog);
+        dialog->worker()->setTiming({}); // the real 20 s erase time-out
+        dialog->on_okButton_clicked();
+        QTRY_COMPARE(dialog->dialogStep(), int(TscSDCardUpdateDialog::eWaitingForInstall));
+        dialog->on_okButton_clicked();
+        QTRY_COMPARE(outcome.erased.size(), 1);
+        QElapsedTimer timer;
+        timer.start();
+        delete dialog;
+        QVERIFY(timer.elapsed() < 1000);
+        QTRY_COMPARE(threadCount(), threadsBefore);
+    }
+};
+
+QUARN_TEST_MAIN_APP(QApplication, TestSdCardUpdate, QuarnResources::Init())
+#include "tst_sdCardUpdate.moc"

@@ -1,0 +1,394 @@
+#include "tests/support/quarnTest.h"
+#include "update/hmacSha1.h"
+#include "update/packageBuilder.h"
+#include "update/updatePackage.h"
+
+#include <cstdio>
+#include <cstring>
+
+using namespace UpdatePackage;
+
+namespace {
+
+// The package as the program opens it, from memory.
+struct MemoryPackage
+{
+    explicit MemoryPackage(const QByteArray& bytes) : bytes(bytes)
+    {
+        file.Adopt(fmemopen(this->bytes.data(), size_t(this->bytes.size()), "rb"));
+    }
+    QByteArray bytes;
+    PackageFile file;
+};
+
+QByteArray section(char fill, int dataBytes)
+{
+    return QByteArray("HEADER-") + fill + QByteArray(dataBytes, fill);
+}
+
+// A stream whose reads fail once limit bytes have been read, like a card pulled mid-read.
+struct FailingSource
+{
+    QByteArray bytes;
+    qint64 limit = 0;
+    qint64 position = 0;
+};
+
+ssize_t failingRead(void* cookie, char* buffer, size_t size)
+{
+    auto* source = static_cast<FailingSource*>(cookie);
+    if (source->position >= source->limit) {
+        errno = EIO;
+        return -1;
+    }
+    const size_t n = size_t(qMin<qint64>(qint64(size), source->limit - source->position));
+    std::memcpy(buffer, source->bytes.constData() + source->position, n);
+    source->position += qint64(n);
+    return ssize_t(n);
+}
+
+} // namespace
+
+class TestUpdatePackage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void hmac_matchesTheStandardVector()
+    {
+        // RFC 2202, test case 1.
+        QByteArray data("Hi There");
+        FILE* file = fmemopen(data.data(), size_t(data.size()), "rb");
+        const QByteArray digest = HmacSha1::Generate(file, QByteArray(20, '\x0b'));
+        std::fclose(file);
+        QCOMPARE(digest.toHex(), QByteArray("b617318655057264e28bc0b6fb378c8ef146be00"));
+    }
+
+    void hmac_fromThePositionToTheEnd_acrossChunks_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<int>("from");
+        QTest::newRow("one chunk") << 4096 << 0;
+        QTest::newRow("one past a chunk") << 4097 << 0;
+        QTest::newRow("from offset 21") << 3 * 4096 + 21 << 21;
+    }
+
+    void hmac_fromThePositionToTheEnd_acrossChunks()
+    {
+        QFETCH(int, size);
+        QFETCH(int, from);
+        QByteArray data(size, '\0');
+        for (int i = 0; i < size; ++i)
+            data[i] = char(i * 31);
+        FILE* file = fmemopen(data.data(), size_t(size), "rb");
+        std::fseek(file, from, SEEK_SET);
+        const QByteArray digest = HmacSha1::Generate(file, IntegrityKey());
+        std::fclose(file);
+        QCOMPARE(digest, PackageBuilder::Sign(data.mid(from), IntegrityKey()));
+    }
+
+    void hmac_readErrorMidFile_givesNoDigest()
+    {
+        QuarnTest::LogCapture log;
+        FailingSource source{QByteArray(20000, 'x'), 9000};
+        FILE* file = fopencookie(&source, "rb", {failingRead, nullptr, nullptr, nullptr});
+        QVERIFY(HmacSha1::Generate(file, IntegrityKey()).isEmpty());
+        std::fclose(file);
+        QVERIFY(log.contains(QStringLiteral("file read error in HMAC Sha1 processing")));
+    }
+
+    void builder_writesTheLayoutByteForByte()
+    {
+        PackageContents contents;
+        contents.major = 2;
+        contents.minor = 1;
+        contents.build = 37;
+        contents.image = QByteArray("IMG");
+        contents.sections = {{"master", QByteArray("12345678AB")}};
+        const QByteArray package = PackageBuilder::Build(contents);
+
+        const QByteArray header = R"({"master": [0, 10, 0]})";
+        QByteArray expected;
+        expected += '\x01';
+        expected += QByteArray(20, '\0');
+        expected += QByteArray::fromHex("0201250101") + QByteArray::fromHex("03000000") + "IMG";
+        expected += QByteArray(4, '\0') + header + '\0' + "12345678AB";
+        QCOMPARE(package.size(), expected.size());
+        QCOMPARE(package.mid(21), expected.mid(21));
+        QCOMPARE(package.mid(1, 20),
+                 PackageBuilder::Sign(expected.mid(21), "Five pale gulls fly\n"));
+    }
+
+    void verify_data()
+    {
+        QTest::addColumn<QByteArray>("package");
+        QTest::addColumn<int>("check");
+        PackageContents contents;
+        contents.major = 3;
+        contents.sections = {{"ka", section('k', 300)}};
+        const QByteArray good = PackageBuilder::Build(contents);
+        QTest::newRow("good") << good << int(PackageFile::Check::Match);
+        QByteArray flipped = good;
+        flipped[22] = char(flipped.at(22) ^ 0x01);
+        QTest::newRow("byte 22 flipped") << flipped << int(PackageFile::Check::Mismatch);
+        QByteArray digestFlipped = good;
+        digestFlipped[20] = char(digestFlipped.at(20) ^ 0x80);
+        QTest::newRow("digest flipped") << digestFlipped << int(PackageFile::Check::Mismatch);
+        contents.key = "Five pale gulls fly!";
+        QTest::newRow("other key")
+            << PackageBuilder::Build(contents) << int(PackageFile::Check::Mismatch);
+        QTest::newRow("truncated")
+            << good.left(good.size() - 1) << int(PackageFile::Check::Mismatch);
+        QTest::newRow("shorter than its digest")
+            << good.left(15) << int(PackageFile::Check::Mismatch);
+    }
+
+    void verify()
+    {
+        QFETCH(QByteArray, package);
+        QFETCH(int, check);
+        MemoryPackage memory(package);
+        QCOMPARE(int(memory.file.Verify(IntegrityKey())), check);
+    }
+
+    void version_andFlags()
+    {
+        PackageContents contents;
+        contents.major = 2;
+        contents.minor = 1;
+        contents.build = 37;
+        contents.image = QByteArray(5, 'i');
+        MemoryPackage memory(PackageBuilder::Build(contents));
+        const auto version = memory.file.ReadVersion();
+        QVERIFY(version);
+        QCOMPARE(version->text(), QStringLiteral("2.1.37\n"));
+        QVERIFY(version->hasImage);
+        QVERIFY(!version->hasFirmware);
+        QCOMPARE(memory.file.ReadImageLength(), std::optional<quint32>(5));
+    }
+
+    void imageLengthPastTheEnd_isNoImage()
+    {
+        PackageContents contents;
+        contents.image = QByteArray(100, 'i');
+        QByteArray package = PackageBuilder::Build(contents);
+        package[26] = char(101);
+        PackageBuilder::Resign(package, IntegrityKey());
+        MemoryPackage memory(package);
+        QCOMPARE(memory.file.Verify(IntegrityKey()), PackageFile::Check::Match);
+        QVERIFY(!memory.file.ReadImageLength());
+    }
+
+    void firmwareHeader_withoutItsZero_isNotFound()
+    {
+        PackageContents contents;
+        contents.header = QByteArray(R"({"ka": [0, 9, 0]})");
+        QByteArray package = PackageBuilder::Build(contents);
+        package.chop(1);
+        MemoryPackage memory(package);
+        qint64 base = 0;
+        QVERIFY(!memory.file.ReadFirmwareHeader(*memory.file.ReadVersion(), &base));
+    }
+
+    void firmwareHeader_afterTheImage_givesTheSectionBase()
+    {
+        PackageContents contents;
+        contents.image = QByteArray(10, 'i');
+        contents.sections = {{"ka", section('k', 2)}};
+        MemoryPackage memory(PackageBuilder::Build(contents));
+        qint64 base = 0;
+        const auto header = memory.file.ReadFirmwareHeader(*memory.file.ReadVersion(), &base);
+        QCOMPARE(header.value_or("none"), QByteArray(R"({"ka": [0, 10, 0]})"));
+        QCOMPARE(base, 30 + 10 + 4 + header->size() + 1);
+        QCOMPARE(memory.file.ReadAt(base, 10).value_or(""), section('k', 2));
+    }
+
+    void geometry_data()
+    {
+        QTest::addColumn<qint64>("length");
+        QTest::addColumn<qint64>("fill");
+        QTest::addColumn<int>("blocks");
+        QTest::addColumn<qint64>("packets");
+        QTest::newRow("header only") << qint64(8) << qint64(65536) << 1 << qint64(256);
+        QTest::newRow("one byte") << qint64(9) << qint64(65535) << 1 << qint64(256);
+        QTest::newRow("one block") << qint64(8 + 65536) << qint64(0) << 1 << qint64(256);
+        QTest::newRow("block and a byte") << qint64(8 + 65537) << qint64(65535) << 2 << qint64(512);
+        QTest::newRow("255 blocks")
+            << qint64(8 + 255 * 65536) << qint64(0) << 255 << qint64(255 * 256);
+    }
+
+    void geometry()
+    {
+        QFETCH(qint64, length);
+        QFETCH(qint64, fill);
+        QFETCH(int, blocks);
+        QFETCH(qint64, packets);
+        const Geometry g = SectionGeometry(length);
+        QCOMPARE(g.fill, fill);
+        QCOMPARE(g.blocks, blocks);
+        QCOMPARE(g.packets, packets);
+    }
+
+    void header_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("band900");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QList<int>>("filled");
+        QTest::addColumn<QString>("log");
+        const auto ok = int(HeaderError::None);
+        QTest::newRow("2.4 GHz members")
+            << QByteArray(R"({"ha24":[0,9,1],"radio24":[9,9],"master":[18,9]})") << false << ok
+            << QList<int>{0, 7, 9} << QString();
+        QTest::newRow("ha24 on 900 MHz is ignored")
+            << QByteArray(R"({"ha24":[0,9],"ha900":[9,9],"radio900":[18,9]})") << true << ok
+            << QList<int>{2, 8} << QString();
+        QTest::newRow("keypads, head, battery")
+            << QByteArray(
+                   R"({"ka":[0,9],"ka_any_xc7s6":[0,9],"ka_any_xc7s25":[0,9],"QU2HA":[0,9],"QU2BA":[0,9]})")
+            << false << ok << QList<int>{4, 5, 6, 10, 11} << QString();
+        QTest::newRow("unknown names ignored")
+            << QByteArray(R"({"toaster":[1,2,3],"ka":[0,9,0,7,7]})") << false << ok << QList<int>{4}
+            << QString();
+        QTest::newRow("string member")
+            << QByteArray(R"({"ka":[0,9],"master":"big"})") << false << int(HeaderError::NotAnArray)
+            << QList<int>{} << QStringLiteral("Unexpected item in json header.");
+        QTest::newRow("string element")
+            << QByteArray(R"({"ka":[0,"9"]})") << false << int(HeaderError::NotAnInteger)
+            << QList<int>{} << QStringLiteral("Unexpected item in json value.");
+        QTest::newRow("real element")
+            << QByteArray(R"({"ka":[0,9,1.5]})") << false << int(HeaderError::NotAnInteger)
+            << QList<int>{} << QStringLiteral("Unexpected item in json value.");
+        QTest::newRow("no JSON") << QByteArray("ka=0,9") << false << int(HeaderError::NotAnObject)
+                                 << QList<int>{} << QString();
+        QTest::newRow("array at the top")
+            << QByteArray("[[0,9]]") << false << int(HeaderError::NotAnObject) << QList<int>{}
+            << QString();
+    }
+
+    void header()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, band900);
+        QFETCH(int, error);
+        QFETCH(QList<int>, filled);
+        QFETCH(QString, log);
+        QuarnTest::LogCapture capture;
+        SectionTable table{};
+        QCOMPARE(int(ParseFirmwareHeader(text, band900, table)), error);
+        if (!log.isEmpty())
+            QCOMPARE(capture.lines().last(), log);
+        if (error != int(HeaderError::None))
+            return;
+        QList<int> present;
+        for (int slot = 0; slot < kSlotCount; ++slot) {
+            if (table[size_t(slot)].IsPresent())
+                present << slot;
+        }
+        QCOMPARE(present, filled);
+        static const quint8 kIds[kSlotCount] = {0x20, 0,    0x20, 0,    0x20, 0x20,
+                                                0x20, 0x49, 0x49, 0x50, 0x54, 0x56};
+        for (int slot : filled)
+            QCOMPARE(table[size_t(slot)].id, kIds[slot]);
+    }
+
+    void sections_insideTheFile_data()
+    {
+        QTest::addColumn<qint64>("offset");
+        QTest::addColumn<qint64>("length");
+        QTest::addColumn<bool>("sound");
+        // Base 100, file of 1100 bytes: 1000 bytes of sections.
+        QTest::newRow("all of it") << qint64(0) << qint64(1000) << true;
+        QTest::newRow("ends at the end") << qint64(992) << qint64(8) << true;
+        QTest::newRow("one byte past the end") << qint64(993) << qint64(8) << false;
+        QTest::newRow("longer than the file") << qint64(0) << qint64(1001) << false;
+        QTest::newRow("negative offset") << qint64(-1) << qint64(8) << false;
+        QTest::newRow("shorter than its header") << qint64(0) << qint64(7) << false;
+        QTest::newRow("negative length") << qint64(0) << qint64(-8) << false;
+        QTest::newRow("offset overflows") << qint64(0x7fffffffffffff00) << qint64(0x100) << false;
+    }
+
+    void sections_insideTheFile()
+    {
+        QFETCH(qint64, offset);
+        QFETCH(qint64, length);
+        QFETCH(bool, sound);
+        SectionTable table{};
+        table[eSlotMaster] = {offset, length, 0, 0x50};
+        QCOMPARE(SectionsAreSound(table, 100, 1100), sound);
+    }
+
+    void sections_beyondTheBlockCountByte_areRefused()
+    {
+        SectionTable table{};
+        const qint64 length = 8 + 256 * kBlockSize;
+        table[eSlotMaster] = {0, length, 0, 0x50};
+        QVERIFY(!SectionsAreSound(table, 0, length));
+        table[eSlotMaster].length = length - kBlockSize;
+        QVERIFY(SectionsAreSound(table, 0, length));
+    }
+
+    void plan_data()
+    {
+        QTest::addColumn<QString>("headCode");
+        QTest::addColumn<QString>("keypadCode");
+        QTest::addColumn<QStringList>("programmed");
+        QTest::newRow("usual codes")
+            << "01"
+            << "01" << QStringList{"HCC", "HCC900", "KEY", "RCC", "RCC900", "MST", "BBM", "HDC"};
+        QTest::newRow("head 04") << "04"
+                                 << "01"
+                                 << QStringList{"KEY", "RCC", "RCC900", "MST", "BBM", "HDC"};
+        QTest::newRow("keypad 02")
+            << "01"
+            << "02"
+            << QStringList{"HCC", "HCC900", "KEY_7S6", "RCC", "RCC900", "MST", "BBM", "HDC"};
+        QTest::newRow("keypad 03")
+            << "01"
+            << "03"
+            << QStringList{"HCC", "HCC900", "KEY_7S25", "RCC", "RCC900", "MST", "BBM", "HDC"};
+    }
+
+    void plan()
+    {
+        QFETCH(QString, headCode);
+        QFETCH(QString, keypadCode);
+        QFETCH(QStringList, programmed);
+        SectionTable table{};
+        for (Section& s : table)
+            s.length = 8;
+        QStringList rows;
+        for (int row = 0; row < kPlanRows; ++row) {
+            if (ShouldProgram(row, table, headCode, keypadCode))
+                rows << QString::fromLatin1(kPlan.at(size_t(row)).name);
+        }
+        QCOMPARE(rows, programmed);
+        table = {};
+        for (int row = 0; row < kPlanRows; ++row)
+            QVERIFY(!ShouldProgram(row, table, headCode, keypadCode));
+    }
+
+    void plan_afterAProgrammedRow_goesToTheNextGroup_data()
+    {
+        QTest::addColumn<int>("step");
+        QTest::addColumn<int>("next");
+        QTest::newRow("HCC to KEY") << 5 << 13;
+        QTest::newRow("HCC900 to KEY") << 9 << 13;
+        QTest::newRow("KEY to RCC") << 13 << 19;
+        QTest::newRow("KEY_7S25 to RCC") << 17 << 19;
+        QTest::newRow("RCC to MST") << 19 << 23;
+        QTest::newRow("MST to BBM") << 23 << 25;
+        QTest::newRow("BBM to HDC") << 25 << 27;
+        QTest::newRow("HDC to the head reset") << 27 << 29;
+    }
+
+    void plan_afterAProgrammedRow_goesToTheNextGroup()
+    {
+        QFETCH(int, step);
+        QFETCH(int, next);
+        QCOMPARE(RowOfStep(step + 1), RowOfStep(step));
+        QCOMPARE(FirstStepOfNextGroup(RowOfStep(step)), next);
+    }
+};
+
+QUARN_TEST_MAIN(TestUpdatePackage)
+#include "tst_updatePackage.moc"

@@ -1,0 +1,170 @@
+#pragma once
+
+#include "update/updatePackage.h"
+
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <sys/types.h>
+
+class QTimer;
+
+// The update worker: verifies the package on the card, shows its version, copies the file
+// system image out for the card's update script, then erases and writes each firmware
+// section in the plan's order and has the head reset and push its images on.
+//
+// The thread runs a loop over the current step. The GUI thread moves the step on from the
+// slots below (the operator's consent, the script's end, the controllers' answers); only
+// this thread touches the package file.
+class SDCardUpdate : public QThread
+{
+    Q_OBJECT
+public:
+    enum Error
+    {
+        eFileError = 1,
+        eInvalidPackage = 2,
+        eNoSpace = 3,
+        eNoAnswer = 4,
+        eBadChecksum = 5,
+    };
+
+    // Step values of the loop.
+    enum Step
+    {
+        eStepVerify = 0,
+        eStepVersions = 1,
+        eStepSpace = 2,
+        eStepImage = 3,
+        eStepHeader = 4,
+        eStepHeadReset = 29,
+        eStepPushBbm = 30,
+        eStepPushHdc = 31,
+        eStepDone = 32,
+        eStepWaitOperator = 33,
+        eStepWaitMicro = 34,
+        eStepClosePackage = 35,
+        eStepFailed = 36,
+    };
+
+    struct Timing
+    {
+        int eraseAnswerMs = 20000;
+        int writeAnswerMs = 2000;
+        int headResetPauseMs = 15000;
+    };
+    // Most output the line may hold back while a section is sent; more would let the
+    // worker run ahead of the line and start the write time-out long before the head
+    // has the data.
+    static constexpr qint64 kMaxLineBacklog = 16 * 1024;
+
+    explicit SDCardUpdate(QObject* parent = nullptr);
+    ~SDCardUpdate() override;
+
+    void setTiming(const Timing& timing) { m_timing = timing; }
+    // Free bytes of the file system that holds a folder (tests give their own).
+    void setFreeSpaceProbe(std::function<quint64(const QString&)> probe);
+
+    // Takes the hardware codes and the card folder, then starts the thread.
+    void startUpdate(Priority priority = InheritPriority);
+    // Ends the loop at its next look; the destructor waits for it.
+    void requestStop();
+    int step() const { return m_step; }
+
+signals:
+    void versionID(QString version_current, QString version_new);
+    void errorCode(int code);
+    void SDspaceOK();
+    void installFS();
+    void eraseSection(QString name);
+    void writeSection(QString name);
+    void completeUpdate();
+    void pushBBM();
+    void pushHDC();
+    void setProgress(int progress);
+    void rebootHead();
+
+public slots:
+    void testCard();
+    void parseFile();
+    void doLED();
+    void doComplete();
+    void doCanceled();
+    void microUpdate();
+    void writeTest(u_int32_t checksum);
+    void noMicroResponse();
+
+protected:
+    void run() override;
+
+private:
+    // What a waiting step waits for; a slot acts only on the answer it was waiting for.
+    enum class Await
+    {
+        Nothing,
+        Consent,
+        Script,
+        Erase,
+        Write,
+        BbmPush,
+        HdcPush,
+    };
+
+    void runStep(int step);
+    void verify();
+    void readVersions();
+    void checkSpace();
+    void extractImage();
+    void parseHeader();
+    void eraseSectionOfRow(int step, int row);
+    void writeSectionOfRow(int row);
+    void resetHead();
+    void pushImage(bool present, Await answer, int nextStep);
+    void complete();
+
+    void fail(int code, int nextStep, const char* message = nullptr);
+    void failFromGui(int code);
+    void awaitAnswer(int step, Await answer);
+    void armTimeout(Await answer, int ms);
+    bool takeAwait(Await answer);
+    void setStep(int step);
+    // Sleeps ms unless the step changes, a stop or a close comes first.
+    void pause(int ms);
+    bool waitForLine(int ms);
+
+    QString packagePath() const;
+    QString imagePath() const;
+
+    std::atomic<int> m_step{eStepVerify};
+    std::atomic<Await> m_awaiting{Await::Nothing};
+    std::atomic<int> m_pendingStep{0};
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_closeRequested{false};
+    std::atomic<bool> m_packageOpen{false};
+    std::atomic<quint32> m_checksum{0};
+    std::mutex m_wakeMutex;
+    std::condition_variable m_wake;
+
+    Timing m_timing;
+    std::function<quint64(const QString&)> m_freeSpace;
+    QTimer* m_timeout = nullptr; // lives on the GUI thread
+
+    // Set before the thread starts.
+    QString m_cardRoot;
+    QString m_headCode;
+    QString m_keypadCode;
+
+    // The worker thread's own.
+    UpdatePackage::PackageFile m_package;
+    UpdatePackage::Version m_version;
+    UpdatePackage::SectionTable m_sections{};
+    qint64 m_sectionBase = 0;
+    QByteArray m_sectionData;
+
+    std::mutex m_versionMutex;
+    QString m_newVersion; // also read by the completion on the GUI thread
+};

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "bus/quarnBusMsg.h"
+
+#include <QDialog>
+#include <QMutex>
+
+#include <memory>
+#include <sys/types.h>
+
+class SDCardUpdate;
+
+namespace Ui {
+class TscSDCardUpdateDialog;
+}
+
+// Runs a software update from the SD card: asks the operator, drives the update worker,
+// shows each stage with a text and the progress, runs the card's update script for the
+// file system image and hands the controllers' answers on to the worker.
+class TscSDCardUpdateDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    enum DialogStep
+    {
+        eWaitingForStart = 0,
+        eWaitingForInstall = 1,
+        eErrorShown = 2,
+        eUpdateComplete = 3,
+    };
+
+    explicit TscSDCardUpdateDialog(QWidget* parent = nullptr);
+    // Stops the worker and waits for its thread.
+    ~TscSDCardUpdateDialog() override;
+
+    SDCardUpdate* worker() const { return m_worker; }
+    int dialogStep() const { return m_step; }
+    static QString ErrorText(int code);
+
+signals:
+    void checkSD();
+    void EepromEraseComplete();
+    void EepromWriteComplete(u_int32_t checksum);
+    void BbmPushComplete();
+    void LedPushComplete();
+    void ProcessCancel();
+
+public slots:
+    void UpdateErrorNotice(QString errorMsg);
+    void RebootingHead();
+    void PushingBBM();
+    void PushingLED();
+    void DisplayVersion(QString current, QString update);
+    void ErrorHandler(int code);
+    void CreateFS();
+    void SquashUpdate();
+    void DisplayErase(QString name);
+    void DisplayWrite(QString name);
+    void onNewRawMsg(QuarnBusMsg msg);
+    void DisplayComplete();
+    void on_cancelButton_clicked();
+    void on_okButton_clicked();
+    void updateProgress(int progress);
+
+private:
+    void showStage(const QString& text, bool ok, bool cancel, int progress = -1);
+
+    std::unique_ptr<Ui::TscSDCardUpdateDialog> ui;
+    SDCardUpdate* m_worker = nullptr;
+    int m_step = eWaitingForStart;
+    int m_progress = 0;
+    QMutex m_progressMutex;
+};

@@ -1,0 +1,180 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <optional>
+
+// The software update package on the SD card: its layout, the firmware section table it
+// describes and the order in which the sections are programmed. Everything here reads
+// the file only; the worker (SDCardUpdate) drives it.
+namespace UpdatePackage {
+
+constexpr const char* kFileName = "vek_quarn_update.bin";
+constexpr const char* kImageFileName = "squash.sqfs";
+
+// Layout: format byte, HMAC-SHA1 of everything from offset 21, version, two flags, then
+// the optional file system image and the optional firmware header and sections.
+constexpr qint64 kDigestOffset = 1;
+constexpr int kDigestSize = 20;
+constexpr qint64 kSignedFrom = 21;
+constexpr qint64 kImageLengthOffset = 26;
+constexpr qint64 kImageOffset = 30;
+constexpr qint64 kFirmwareSkip = 4;
+constexpr int kImageChunk = 1024;
+// Free space the card must have, in bytes, for the file system image.
+constexpr quint64 kRequiredCardSpace = 100'000'000;
+
+// The key the package is signed with.
+QByteArray IntegrityKey();
+
+struct Version
+{
+    quint8 major = 0;
+    quint8 minor = 0;
+    quint8 build = 0;
+    bool hasImage = false;
+    bool hasFirmware = false;
+
+    // "2.1.37" and a line feed, as the version record holds it.
+    QString text() const;
+};
+
+// Slots of the section table; 1 and 3 are filled by no header member.
+enum Slot
+{
+    eSlotHa24 = 0,
+    eSlotHa900 = 2,
+    eSlotKa = 4,
+    eSlotKaXc7s6 = 5,
+    eSlotKaXc7s25 = 6,
+    eSlotRadio24 = 7,
+    eSlotRadio900 = 8,
+    eSlotMaster = 9,
+    eSlotHdc = 10,
+    eSlotBbm = 11,
+};
+constexpr int kSlotCount = 12;
+
+struct Section
+{
+    qint64 offset = 0; // from the section base
+    qint64 length = 0; // including the section header; 0 = absent
+    qint64 spare = 0;  // third header value, not used
+    quint8 id = 0;     // sent with the erase request
+
+    bool IsPresent() const { return length != 0; }
+};
+using SectionTable = std::array<Section, kSlotCount>;
+
+constexpr int kSectionHeaderSize = 8;
+constexpr qint64 kBlockSize = 65536;
+constexpr int kPacketSize = 256;
+constexpr int kMaxBlocks = 255; // the block count travels as one byte
+
+// How a section travels: whole blocks of data, padded with zeros.
+struct Geometry
+{
+    qint64 dataBytes = 0;
+    qint64 fill = 0;
+    int blocks = 0;
+    qint64 packets = 0;
+};
+Geometry SectionGeometry(qint64 length);
+
+enum class HeaderError
+{
+    None,
+    NotAnObject,
+    NotAnArray,
+    NotAnInteger,
+};
+// Fills table from the firmware header text; members for the other head variant are
+// ignored like unknown names.
+HeaderError ParseFirmwareHeader(const QByteArray& text, bool headVariant900, SectionTable& table);
+
+// Every present section lies inside the file, holds at least its header and fits the
+// block count byte.
+bool SectionsAreSound(const SectionTable& table, qint64 base, qint64 fileSize);
+
+// One row of the programming plan. Rows of one group are alternatives: once one is
+// programmed, the rest of its group is passed over.
+struct PlanRow
+{
+    int firstStep; // erase step; the write step follows
+    const char* name;
+    int slot;
+    char device;
+    int group;
+    int progressBase; // reported when the row is skipped
+};
+constexpr int kPlanRows = 12;
+extern const std::array<PlanRow, kPlanRows> kPlan;
+constexpr int kFirstSectionStep = 5;
+constexpr int kLastSectionStep = kFirstSectionStep + 2 * kPlanRows - 1;
+
+// Row of a section step; -1 outside the steps of the plan.
+int RowOfStep(int step);
+// Whether the row is to be programmed, with the head's and keypad's hardware codes.
+bool ShouldProgram(int row, const SectionTable& table, const QString& headCode,
+                   const QString& keypadCode);
+// The erase step of the first row after row's group; past the plan, the step after it.
+int FirstStepOfNextGroup(int row);
+
+// Sum of the bytes as unsigned values, modulo 2^32.
+quint32 ByteSum(const QByteArray& bytes, quint32 start = 0);
+
+// The open package file.
+class PackageFile
+{
+public:
+    enum class Check
+    {
+        Match,
+        Mismatch,
+        ReadError,
+    };
+    enum class Copy
+    {
+        Done,
+        PastEnd,
+        ReadError,
+        WriteError,
+        Stopped,
+    };
+
+    PackageFile() = default;
+    ~PackageFile() { Close(); }
+    PackageFile(const PackageFile&) = delete;
+    PackageFile& operator=(const PackageFile&) = delete;
+
+    bool Open(const QString& path);
+    // Takes over an open stream (an in-memory package).
+    void Adopt(FILE* file);
+    void Close();
+    bool IsOpen() const { return m_file != nullptr; }
+    qint64 Size() const { return m_size; }
+
+    // Compares the stored digest with the digest of the signed part, in constant time.
+    Check Verify(const QByteArray& key);
+    std::optional<Version> ReadVersion();
+    // Exactly size bytes at offset, or nothing.
+    std::optional<QByteArray> ReadAt(qint64 offset, qint64 size);
+    std::optional<quint32> ReadImageLength();
+    // Copies the file system image to out in chunks of kImageChunk; stop ends it early.
+    Copy CopyImage(FILE* out, const std::atomic<bool>& stop);
+    // The firmware header text (without its terminating zero) and the section base after
+    // it; nothing when the package has no such header.
+    std::optional<QByteArray> ReadFirmwareHeader(const Version& version, qint64* base);
+
+private:
+    bool seek(qint64 offset);
+
+    FILE* m_file = nullptr;
+    qint64 m_size = 0;
+};
+
+} // namespace UpdatePackage
