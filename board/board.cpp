@@ -18,6 +18,7 @@ constexpr const char* kMountTable = "/proc/mounts";
 constexpr const char* kVersionRecord = "/media/mmcblk0p1/version.txt";
 constexpr const char* kBacklightBrightness = "/sys/class/backlight/tps65217-bl/brightness";
 constexpr const char* kBacklightPower = "/sys/class/backlight/tps65217-bl/bl_power";
+constexpr const char* kTouchCalibration = "/media/mmcblk0p4/Settings/pointercal";
 constexpr const char* kCardPresenceMarker = "/dev/mmcblk1";
 constexpr const char* kCardSubsystem = "block";
 constexpr const char* kCardIdProperty = "ID_PATH";
@@ -75,14 +76,42 @@ QString Board::devicePath(const char* path) const
     return m_root + QString::fromLatin1(path);
 }
 
-QString Board::SettingsRoot() const { return devicePath(kSettingsRoot); }
-QString Board::FlashTestFolder() const { return devicePath(kFlashTestFolder); }
-QString Board::CardRoot() const { return devicePath(kCardRoot); }
-QString Board::MountTable() const { return devicePath(kMountTable); }
-QString Board::VersionRecord() const { return devicePath(kVersionRecord); }
-QString Board::BacklightBrightnessFile() const { return devicePath(kBacklightBrightness); }
-QString Board::BacklightPowerFile() const { return devicePath(kBacklightPower); }
-QString Board::CardPresenceMarker() const { return devicePath(kCardPresenceMarker); }
+QString Board::SettingsRoot() const
+{
+    return devicePath(kSettingsRoot);
+}
+QString Board::FlashTestFolder() const
+{
+    return devicePath(kFlashTestFolder);
+}
+QString Board::CardRoot() const
+{
+    return devicePath(kCardRoot);
+}
+QString Board::MountTable() const
+{
+    return devicePath(kMountTable);
+}
+QString Board::VersionRecord() const
+{
+    return devicePath(kVersionRecord);
+}
+QString Board::BacklightBrightnessFile() const
+{
+    return devicePath(kBacklightBrightness);
+}
+QString Board::BacklightPowerFile() const
+{
+    return devicePath(kBacklightPower);
+}
+QString Board::TouchCalibrationFile() const
+{
+    return devicePath(kTouchCalibration);
+}
+QString Board::CardPresenceMarker() const
+{
+    return devicePath(kCardPresenceMarker);
+}
 
 QDateTime Board::Now() const
 {
@@ -95,7 +124,8 @@ void Board::SetSystemTime(const QDateTime& dateTime)
         m_clockOffsetMs = QDateTime::currentDateTime().msecsTo(dateTime);
         return;
     }
-    QProcess::startDetached(QStringLiteral("date"), {dateTime.toString(QLatin1String(kDateFormat))});
+    QProcess::startDetached(QStringLiteral("date"),
+                            {dateTime.toString(QLatin1String(kDateFormat))});
 }
 
 void Board::SyncFileSystems() const

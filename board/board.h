@@ -39,13 +39,17 @@ public:
     QString Root() const { return m_root; }
 
     QString SerialDevice() const { return m_serialDevice; }
-    QString SettingsRoot() const;      // store of the live settings and the internal profile
-    QString FlashTestFolder() const;   // scratch folder of the storage test
-    QString CardRoot() const;          // mount point of the micro SD card, with trailing '/'
+    QString SettingsRoot() const;    // store of the live settings and the internal profile
+    QString FlashTestFolder() const; // scratch folder of the storage test
+    QString CardRoot() const;        // mount point of the micro SD card, with trailing '/'
     QString MountTable() const;
     QString VersionRecord() const;
     QString BacklightBrightnessFile() const;
     QString BacklightPowerFile() const;
+    // tslib's touch calibration record ("pointercal", seven integers). It lives with the
+    // settings on the flash, so that it survives a new root file system; the board's
+    // launcher hands it to tslib at every start of the program.
+    QString TouchCalibrationFile() const;
     // Sandbox only: the file whose presence means "a card sits in the slot".
     QString CardPresenceMarker() const;
 
