@@ -76,42 +76,15 @@ QString Board::devicePath(const char* path) const
     return m_root + QString::fromLatin1(path);
 }
 
-QString Board::SettingsRoot() const
-{
-    return devicePath(kSettingsRoot);
-}
-QString Board::FlashTestFolder() const
-{
-    return devicePath(kFlashTestFolder);
-}
-QString Board::CardRoot() const
-{
-    return devicePath(kCardRoot);
-}
-QString Board::MountTable() const
-{
-    return devicePath(kMountTable);
-}
-QString Board::VersionRecord() const
-{
-    return devicePath(kVersionRecord);
-}
-QString Board::BacklightBrightnessFile() const
-{
-    return devicePath(kBacklightBrightness);
-}
-QString Board::BacklightPowerFile() const
-{
-    return devicePath(kBacklightPower);
-}
-QString Board::TouchCalibrationFile() const
-{
-    return devicePath(kTouchCalibration);
-}
-QString Board::CardPresenceMarker() const
-{
-    return devicePath(kCardPresenceMarker);
-}
+QString Board::SettingsRoot() const { return devicePath(kSettingsRoot); }
+QString Board::FlashTestFolder() const { return devicePath(kFlashTestFolder); }
+QString Board::CardRoot() const { return devicePath(kCardRoot); }
+QString Board::MountTable() const { return devicePath(kMountTable); }
+QString Board::VersionRecord() const { return devicePath(kVersionRecord); }
+QString Board::BacklightBrightnessFile() const { return devicePath(kBacklightBrightness); }
+QString Board::BacklightPowerFile() const { return devicePath(kBacklightPower); }
+QString Board::TouchCalibrationFile() const { return devicePath(kTouchCalibration); }
+QString Board::CardPresenceMarker() const { return devicePath(kCardPresenceMarker); }
 
 QDateTime Board::Now() const
 {
@@ -124,8 +97,7 @@ void Board::SetSystemTime(const QDateTime& dateTime)
         m_clockOffsetMs = QDateTime::currentDateTime().msecsTo(dateTime);
         return;
     }
-    QProcess::startDetached(QStringLiteral("date"),
-                            {dateTime.toString(QLatin1String(kDateFormat))});
+    QProcess::startDetached(QStringLiteral("date"), {dateTime.toString(QLatin1String(kDateFormat))});
 }
 
 void Board::SyncFileSystems() const
