@@ -177,6 +177,9 @@ private slots:
         QCOMPARE(tslib.value("TSLIB_FBDEVICE"), platform.section("fb=", 1).section(':', 0, 0));
 
         QCOMPARE(QFileInfo::exists(dir.filePath("ts_calibrate.run")), !calibrated);
+        if (!calibrated)
+            QCOMPARE(readKeyValues(dir.filePath("ts_calibrate.run")).value("TSLIB_CALIBFILE"),
+                     calibration);
         // The daemon's answer is read from a file that is gone afterwards.
         QCOMPARE(QDir(dir.path()).entryList({"tmp.*"}, QDir::Files), QStringList());
     }
