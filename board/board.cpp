@@ -19,6 +19,7 @@ constexpr const char* kMountTable = "/proc/mounts";
 constexpr const char* kVersionRecord = "/media/mmcblk0p1/version.txt";
 constexpr const char* kBacklightBrightness = "/sys/class/backlight/tps65217-bl/brightness";
 constexpr const char* kBacklightPower = "/sys/class/backlight/tps65217-bl/bl_power";
+constexpr const char* kTouchCalibration = "/media/mmcblk0p4/Settings/pointercal";
 constexpr const char* kCardPresenceMarker = "/dev/mmcblk1";
 constexpr const char* kCardSubsystem = "block";
 constexpr const char* kCardIdProperty = "ID_PATH";
@@ -83,6 +84,7 @@ QString Board::MountTable() const { return devicePath(kMountTable); }
 QString Board::VersionRecord() const { return devicePath(kVersionRecord); }
 QString Board::BacklightBrightnessFile() const { return devicePath(kBacklightBrightness); }
 QString Board::BacklightPowerFile() const { return devicePath(kBacklightPower); }
+QString Board::TouchCalibrationFile() const { return devicePath(kTouchCalibration); }
 QString Board::CardPresenceMarker() const { return devicePath(kCardPresenceMarker); }
 
 QDateTime Board::Now() const

@@ -46,6 +46,10 @@ public:
     QString VersionRecord() const;
     QString BacklightBrightnessFile() const;
     QString BacklightPowerFile() const;
+    // tslib's touch calibration record ("pointercal", seven integers). It lives with the
+    // settings on the flash, so that it survives a new root file system; the board's
+    // launcher hands it to tslib at every start of the program.
+    QString TouchCalibrationFile() const;
     // Sandbox only: the file whose presence means "a card sits in the slot".
     QString CardPresenceMarker() const;
 

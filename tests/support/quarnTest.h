@@ -55,6 +55,14 @@ int run(QObject* testObject, int argc, char** argv);
         return QuarnTest::run(&test, argc, argv);                                                  \
     }
 
+// qemu-user refuses the pidfd that Qt asks for when it starts a program, so under the board
+// build's emulation a test function that starts one skips.
+#define QUARN_SKIP_IF_PROGRAMS_CANNOT_START()                                                      \
+    do {                                                                                           \
+        if (qEnvironmentVariableIsSet("QUARN_TEST_EMULATED"))                                      \
+            QSKIP("qemu-user cannot start programs");                                              \
+    } while (false)
+
 #define QUARN_TEST_MAIN(TestClass) QUARN_TEST_MAIN_APP(QCoreApplication, TestClass, )
 // Widget tests link the UI library and see its pictures and style sheet.
 #define QUARN_GUI_TEST_MAIN(TestClass)                                                             \
