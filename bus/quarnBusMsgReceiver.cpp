@@ -9,6 +9,7 @@ namespace {
 struct ReceiveFailure
 {
     const char* text;
+    QuarnBusMsgReceiver::RejectReason reason = QuarnBusMsgReceiver::RejectReason::OutOfStep;
 };
 } // namespace
 
@@ -46,6 +47,10 @@ void QuarnBusMsgReceiver::giveNewData(const QByteArray& data)
             // Scan again from the byte after the failed frame's first sync byte, so that
             // a false sync pair or a damaged frame costs no more than itself.
             const bool byteTaken = m_frame.size() > heldBefore;
+            QByteArray rejected = m_frame;
+            if (!byteTaken)
+                rejected.append(char(b));
+            emit frameRejected(rejected, failure.reason);
             QByteArray rescan = m_frame.mid(1);
             rescan.append(input.constData() + i + (byteTaken ? 1 : 0),
                           input.size() - i - (byteTaken ? 1 : 0));
@@ -80,7 +85,8 @@ QuarnBusMsgReceiver::msgStateT QuarnBusMsgReceiver::doWaitingCompleteHeader(Quar
     const int held = r->m_frame.size();
     if (held == 2) {
         if (!r->m_acceptedIds.test(b))
-            throw ReceiveFailure{"incoming bus device id does not match expected value."};
+            throw ReceiveFailure{"incoming bus device id does not match expected value.",
+                                 RejectReason::BadDeviceId};
         r->m_frame.append(char(b));
         return eWaitingCompleteHeader;
     }
@@ -91,7 +97,7 @@ QuarnBusMsgReceiver::msgStateT QuarnBusMsgReceiver::doWaitingCompleteHeader(Quar
     if (held == 7) {
         const int length = quint8(r->m_frame.at(6)) + 256 * b;
         if (length > kMaxBodyLength)
-            throw ReceiveFailure{"msg seems to exceed crazy length bounds"};
+            throw ReceiveFailure{"msg seems to exceed crazy length bounds", RejectReason::BadLength};
         r->m_expectedBodyLength = quint16(length);
         r->m_frame.append(char(b));
         return length > 0 ? eWaitingBody : eWaitingChecksum;
@@ -130,7 +136,7 @@ QuarnBusMsgReceiver::msgStateT QuarnBusMsgReceiver::doWaitingChecksum(QuarnBusMs
     const quint16 sum = quarnChecksum(frame + 2, total - 4);
     const quint16 sent = quint16(quint8(frame[total - 2]) + 256 * quint8(frame[total - 1]));
     if (sum != sent)
-        throw ReceiveFailure{"Received Msg Checksum failed"};
+        throw ReceiveFailure{"Received Msg Checksum failed", RejectReason::BadChecksum};
     r->indicateNewMsgReady();
     return cleanForEnteringIdle(r);
 }

@@ -19,6 +19,15 @@ public:
         eWaitingChecksum = 3,
     };
 
+    // Why a frame was given up; captures and counters tell the faults apart.
+    enum class RejectReason {
+        BadDeviceId,
+        BadLength,
+        BadChecksum,
+        OutOfStep, // the state machine met a byte it cannot place
+    };
+    Q_ENUM(RejectReason)
+
     static constexpr int kMaxBodyLength = 266;
 
     QuarnBusMsgReceiver(QObject* parent, char expectedDeviceId);
@@ -31,6 +40,8 @@ public:
 
 signals:
     void newMsgReady(QByteArray msgRawData);
+    // The bytes of a frame given up, up to and including the byte that failed it.
+    void frameRejected(QByteArray bytes, QuarnBusMsgReceiver::RejectReason reason);
 
 private:
     using StateFunction = msgStateT (*)(QuarnBusMsgReceiver*, quint8);

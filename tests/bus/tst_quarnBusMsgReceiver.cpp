@@ -132,6 +132,35 @@ private slots:
                                                      tooLong.left(7)));
     }
 
+    void rejectedFrame_reportsItsBytesAndReason_data()
+    {
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("rejected");
+        QTest::addColumn<QuarnBusMsgReceiver::RejectReason>("reason");
+        using R = QuarnBusMsgReceiver::RejectReason;
+        QByteArray badSum = frame(eGetPingMsg, QByteArray(3, 'x'));
+        badSum[badSum.size() - 1] = char(badSum.at(badSum.size() - 1) ^ 0x01);
+        const QByteArray otherDevice = frameTo(BusId::Rad, eGetPingMsg, {});
+        const QByteArray tooLong = frame(eFftCorrelatedDataRespMsg, QByteArray(267, 0));
+        QTest::newRow("checksum") << badSum << badSum << R::BadChecksum;
+        QTest::newRow("device") << otherDevice << otherDevice.left(3) << R::BadDeviceId;
+        QTest::newRow("length") << tooLong << tooLong.left(8) << R::BadLength;
+    }
+
+    void rejectedFrame_reportsItsBytesAndReason()
+    {
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, rejected);
+        QFETCH(QuarnBusMsgReceiver::RejectReason, reason);
+        QuarnTest::LogCapture log;
+        QuarnBusMsgReceiver receiver(nullptr, BusId::Tsc);
+        QSignalSpy spy(&receiver, &QuarnBusMsgReceiver::frameRejected);
+        receiver.giveNewData(input);
+        QVERIFY(spy.count() >= 1);
+        QCOMPARE(spy.at(0).at(0).toByteArray(), rejected);
+        QCOMPARE(spy.at(0).at(1).value<QuarnBusMsgReceiver::RejectReason>(), reason);
+    }
+
     void wrongDeviceId_failsAtByteTwo()
     {
         QuarnTest::LogCapture log;
