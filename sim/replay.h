@@ -30,6 +30,7 @@ public:
         int graceMs = 3000;    // how long past its captured time a program frame may come
         int lookahead = 16;    // expected frames an arrived one may match out of order
         int settleMs = 1000;   // time for stray program frames after the last event
+        int endToleranceMs = 500; // unmatched frames this close to the capture's end pass
     };
 
     BusReplay(QIODevice* line, const std::vector<BusCaptureRecord>& records,
