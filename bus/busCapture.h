@@ -21,14 +21,16 @@ namespace BusCaptureFormat {
 constexpr quint16 kLinkType = 147; // LINKTYPE_USER0: private to this protocol
 constexpr int kPseudoHeaderSize = 2;
 
-enum class Kind : quint8 {
+enum class Kind : quint8
+{
     Sent = 1,     // a frame the program wrote to the line
     Chunk = 2,    // bytes as one read of the line delivered them
     Accepted = 3, // a frame the receiver passed on
     Rejected = 4, // the bytes of a frame the receiver gave up
 };
 
-enum class Verdict : quint8 {
+enum class Verdict : quint8
+{
     Good = 0,
     BadChecksum = 1,
     BadLength = 2,

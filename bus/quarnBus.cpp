@@ -175,7 +175,8 @@ void QuarnBus::createReceiver()
     connect(m_receiver, &QuarnBusMsgReceiver::frameRejected, this,
             [this](const QByteArray& bytes, QuarnBusMsgReceiver::RejectReason reason) {
                 if (m_capture)
-                    m_capture->record(BusCaptureFormat::Kind::Rejected, bytes, BusCaptureFormat::verdictOf(reason));
+                    m_capture->record(BusCaptureFormat::Kind::Rejected, bytes,
+                                      BusCaptureFormat::verdictOf(reason));
             });
     connect(m_port.get(), &QIODevice::bytesWritten, this,
             [this] { m_deviceBacklog = m_port->bytesToWrite(); });

@@ -147,7 +147,8 @@ void BusReplay::onProgramFrame(const QByteArray& frame)
         if (index < 0 && capturedNowMs > endMs - m_options.endToleranceMs) {
             // The capture stopped before the program did; a timer of the program's that
             // fires this close to the end may have missed the capture by a hair.
-            note(QStringLiteral("after the capture's end: %1").arg(requestName(QuarnBusMsg(frame))));
+            note(
+                QStringLiteral("after the capture's end: %1").arg(requestName(QuarnBusMsg(frame))));
             return;
         }
         if (index < 0) {
@@ -211,7 +212,8 @@ int RunReplay(PtyDevice* line, const QString& path, double speed, FrameLog* log)
     std::vector<BusCaptureRecord> records;
     QString error;
     if (!ReadBusCapture(path, &records, &error)) {
-        out.write(QStringLiteral("quarn-headsim: cannot replay %1: %2\n").arg(path, error).toLocal8Bit());
+        out.write(
+            QStringLiteral("quarn-headsim: cannot replay %1: %2\n").arg(path, error).toLocal8Bit());
         return 2;
     }
     BusReplay::Options options;

@@ -27,14 +27,14 @@ public:
     struct Options
     {
         double speed = 1.0;
-        int graceMs = 3000;    // how long past its captured time a program frame may come
-        int lookahead = 16;    // expected frames an arrived one may match out of order
-        int settleMs = 1000;   // time for stray program frames after the last event
+        int graceMs = 3000;       // how long past its captured time a program frame may come
+        int lookahead = 16;       // expected frames an arrived one may match out of order
+        int settleMs = 1000;      // time for stray program frames after the last event
         int endToleranceMs = 500; // unmatched frames this close to the capture's end pass
     };
 
-    BusReplay(QIODevice* line, const std::vector<BusCaptureRecord>& records,
-              const Options& options, QObject* parent = nullptr);
+    BusReplay(QIODevice* line, const std::vector<BusCaptureRecord>& records, const Options& options,
+              QObject* parent = nullptr);
     ~BusReplay() override;
 
     void setLog(FrameLog* log) { m_log = log; }
@@ -52,8 +52,8 @@ signals:
 private:
     struct Event
     {
-        qint64 atMs;     // captured time since the first record, before speed
-        bool fromHead;   // bytes to play, else a program frame to expect
+        qint64 atMs;   // captured time since the first record, before speed
+        bool fromHead; // bytes to play, else a program frame to expect
         QByteArray bytes;
         bool done = false;
     };

@@ -149,8 +149,9 @@ private slots:
             QSKIP("tshark is not installed (scripts/bootstrap installs it)");
         QByteArray result(51, 0);
         result[47] = 12, result[49] = char(200), result[50] = 31;
-        QByteArray sysData = QByteArray("VEK0") + QByteArray(24, 0);
-        sysData[8] = char(0x00), sysData[9] = char(0x21), sysData[10] = char(0x4A), sysData[11] = char(0x8F);
+        // "VEK0", four settings bytes, then 2404000000 Hz.
+        const QByteArray sysData = QByteArray("VEK0") + QByteArray(4, 1) +
+                                   QByteArray::fromHex("00214a8f") + QByteArray(16, 0);
         QByteArray ping(18, 0);
         ping[16] = 87;
         const QString path = m_dir.filePath("dissect.pcapng");
@@ -171,12 +172,15 @@ private slots:
         capture->close();
 
         QProcess process;
-        process.start(tshark, {"-n", "-X", "lua_script:" QUARN_SOURCE_DIR "/tools/wireshark/quarn.lua",
-                               "-r", path, "-T", "fields", "-E", "separator=|", "-e", "quarn.name",
-                               "-e", "quarn.checksum.status", "-e", "_ws.malformed",
-                               "-e", "quarn.result.harm2", "-e", "quarn.sysdata.frequency",
-                               "-e", "quarn.clock", "-e", "quarn.battery.charge",
-                               "-e", "quarn.battery.text", "-e", "quarn.version"});
+        const QString dissector =
+            QStringLiteral("lua_script:" QUARN_SOURCE_DIR "/tools/wireshark/quarn.lua");
+        QStringList arguments = {"-n", "-X", dissector, "-r", path, "-E", "separator=|"};
+        arguments += {"-T", "fields"};
+        for (const char* field : {"quarn.name", "quarn.checksum.status", "_ws.malformed",
+                                  "quarn.result.harm2", "quarn.sysdata.frequency", "quarn.clock",
+                                  "quarn.battery.charge", "quarn.battery.text", "quarn.version"})
+            arguments << "-e" << field;
+        process.start(tshark, arguments);
         QVERIFY(process.waitForFinished(60000));
         QCOMPARE(process.exitCode(), 0);
         const QStringList lines =

@@ -98,9 +98,10 @@ private slots:
         if (tshark.isEmpty())
             QSKIP("tshark is not installed (scripts/bootstrap installs it)");
         QProcess process;
-        process.start(tshark, {"-n", "-X", "lua_script:" QUARN_SOURCE_DIR "/tools/wireshark/quarn.lua",
-                               "-r", capture(), "-T", "fields", "-e", "quarn.kind", "-e",
-                               "quarn.checksum.status", "-e", "_ws.malformed"});
+        process.start(tshark,
+                      {"-n", "-X", "lua_script:" QUARN_SOURCE_DIR "/tools/wireshark/quarn.lua",
+                       "-r", capture(), "-T", "fields", "-e", "quarn.kind", "-e",
+                       "quarn.checksum.status", "-e", "_ws.malformed"});
         QVERIFY(process.waitForFinished(60000));
         const QStringList lines =
             QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);

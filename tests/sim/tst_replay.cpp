@@ -72,8 +72,8 @@ private slots:
         QTest::addColumn<QStringList>("reported");
         QTest::newRow("other body") << QList<QByteArray>{SetVolumeMsg(9).serialize(), kAskB}
                                     << QStringList{"differs SetVolumeMsg to MST"};
-        QTest::newRow("second missing") << QList<QByteArray>{kAskA}
-                                        << QStringList{"missing SetTripLevelMsg to MST"};
+        QTest::newRow("second missing")
+            << QList<QByteArray>{kAskA} << QStringList{"missing SetTripLevelMsg to MST"};
         QTest::newRow("one extra") << QList<QByteArray>{kAskA, GetCountryMsg().serialize(), kAskB}
                                    << QStringList{"unexpected GetCountryMsg"};
         QTest::newRow("swapped") << QList<QByteArray>{kAskB, kAskA} << QStringList{};
