@@ -178,6 +178,8 @@ void QuarnBus::createReceiver()
                     m_capture->record(BusCaptureFormat::Kind::Rejected, bytes,
                                       BusCaptureFormat::verdictOf(reason));
             });
+    connect(m_receiver, &QuarnBusMsgReceiver::aboutToGiveUpPartialFrame, this,
+            &QuarnBus::onReadyRead);
     connect(m_port.get(), &QIODevice::bytesWritten, this,
             [this] { m_deviceBacklog = m_port->bytesToWrite(); });
 }

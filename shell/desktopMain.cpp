@@ -1,4 +1,7 @@
 #include "board/board.h"
+#include "bus/quarnBus.h"
+#include "shell/frameTally.h"
+#include "shell/quarn24ex.h"
 #include "shell/startup.h"
 
 #include <QApplication>
@@ -35,5 +38,9 @@ int main(int argc, char* argv[])
     Board::Get().PrepareSandbox();
     if (parser.isSet(capture))
         Board::UseCaptureFile(QDir().absoluteFilePath(parser.value(capture)));
-    return RunInstrument(app);
+    auto window = StartInstrument(app);
+    FrameTally tally(QuarnBus::Get());
+    const int code = app.exec();
+    window.reset();
+    return code;
 }
