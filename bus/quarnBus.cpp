@@ -178,8 +178,13 @@ void QuarnBus::createReceiver()
                     m_capture->record(BusCaptureFormat::Kind::Rejected, bytes,
                                       BusCaptureFormat::verdictOf(reason));
             });
-    connect(m_receiver, &QuarnBusMsgReceiver::aboutToGiveUpPartialFrame, this,
-            &QuarnBus::onReadyRead);
+    // A serial port's read() hands over only what its notifier already fetched; bytes
+    // still in the driver would be counted as missing after a busy spell of the event
+    // loop, so the driver is asked first.
+    connect(m_receiver, &QuarnBusMsgReceiver::aboutToGiveUpPartialFrame, this, [this] {
+        m_port->waitForReadyRead(0);
+        onReadyRead();
+    });
     connect(m_port.get(), &QIODevice::bytesWritten, this,
             [this] { m_deviceBacklog = m_port->bytesToWrite(); });
 }
