@@ -7,8 +7,7 @@ class UserSettingsManagementSubscreen : public SettingSubscreenWidget
 {
     Q_OBJECT
 public:
-    explicit UserSettingsManagementSubscreen(QWidget* parent = nullptr)
-        : SettingSubscreenWidget(parent)
+    explicit UserSettingsManagementSubscreen(QWidget* parent = nullptr) : SettingSubscreenWidget(parent)
     {
         setObjectName(QStringLiteral("UserSettingsManagementSubscreen"));
     }
