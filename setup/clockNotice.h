@@ -1,9 +1,10 @@
 #pragma once
 
+#include "shell/panelDialogs.h"
+
 #include <QObject>
 #include <QPointer>
 
-class PanelMessageBox;
 class QWidget;
 
 // Tells the operator, once per run, that the battery board's clock stopped: its time is

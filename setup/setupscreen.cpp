@@ -42,6 +42,8 @@ QIcon arrowIcon(const char* name)
 
 SetupScreen::SetupScreen(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::SetupScreen>())
 {
+    // The state machine carries the code of a page's signal.
+    qRegisterMetaType<SetupSubScreenT>();
     ui->setupUi(this);
     // A plain widget draws its style-sheet background only when asked to.
     setAttribute(Qt::WA_StyledBackground);
