@@ -1,6 +1,7 @@
 #include "setup/optionButtons.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 
 void CheckOption(int stored, const QList<OptionButton>& options, QAbstractButton* fallback)
 {
@@ -13,12 +14,18 @@ void CheckOption(int stored, const QList<OptionButton>& options, QAbstractButton
         target->setChecked(true);
         return;
     }
-    // An auto-exclusive button refuses to be unchecked while it is the checked one.
+    // An exclusive button refuses to be unchecked while it is the checked one.
     for (const OptionButton& option : options) {
-        const bool exclusive = option.button->autoExclusive();
+        QButtonGroup* group = option.button->group();
+        const bool groupExclusive = group && group->exclusive();
+        const bool autoExclusive = option.button->autoExclusive();
+        if (group)
+            group->setExclusive(false);
         option.button->setAutoExclusive(false);
         option.button->setChecked(false);
-        option.button->setAutoExclusive(exclusive);
+        option.button->setAutoExclusive(autoExclusive);
+        if (group)
+            group->setExclusive(groupExclusive);
     }
 }
 

@@ -14,6 +14,7 @@
 #include "settings/userSettingsStore.h"
 #include "setup/clockNotice.h"
 #include "setup/setupscreen.h"
+#include "shell/iconStatusBar.h"
 #include "shell/panelDialogs.h"
 #include "shell/quarn24ex.h"
 #include "shell/slidingstackedwidget.h"
@@ -262,6 +263,7 @@ int main(int argc, char** argv)
     // The simulated head's options: region change, sweep and hop, the harmonic audio modes.
     AdminOptionsSettings().SyncWithMasterValue(0x3423u);
     show(&Quarn24EX::doSetupScreen);
+    settle(IconStatusBar::kFaceMs); // the volume face of the bar graph's shot goes first
     auto* setup = window.findChild<SetupScreen*>();
     const auto press = [&](const char* name) {
         setup->findChild<QAbstractButton*>(QLatin1String(name))->click();
