@@ -1,17 +1,61 @@
 #pragma once
 
 #include "screens/headType.h"
-#include "shell/pendingScreen.h"
+#include "setup/setupSubScreen.h"
 
-// Page of the screen stack; the screen itself is still to be built.
-class SetupScreen : public PendingScreen
+#include <QMap>
+#include <QWidget>
+
+#include <memory>
+
+class Page1SetupSubScreen;
+class Page2SetupSubscreen;
+class Page3SetupSubscreen;
+class QStateMachine;
+class SettingSubscreenWidget;
+class SlidingStackedWidget;
+
+namespace Ui {
+class SetupScreen;
+}
+
+// The setup page of the screen stack: three pages of buttons, paged with the arrows, each
+// button sliding its subscreen into view; back or home returns to the page last shown.
+class SetupScreen : public QWidget
 {
     Q_OBJECT
 public:
-    explicit SetupScreen(QWidget* parent = nullptr) : PendingScreen(parent)
-    {
-        setObjectName(QStringLiteral("SetupScreen"));
-    }
+    explicit SetupScreen(QWidget* parent = nullptr);
+    ~SetupScreen() override;
+
+    // The subscreen a code selects; nullptr when there is none (no region subscreen yet).
+    QWidget* subScreen(SetupSubScreenT code) const;
+
+signals:
+    void homeSelected();
+
 public slots:
-    void matchCountryScreenToHeadType(eHeadTypeIdT) {}
+    void onSubScreenSelected(SetupSubScreenT whichSub);
+    void configureForTopPage();
+    void configureForSubPage();
+    void HomeSelectedActions();
+    void matchCountryScreenToHeadType(eHeadTypeIdT headType);
+    // Opens the date and time subscreen as its button on page 3 does.
+    void ShowDateAndTime();
+
+private:
+    void addSubScreen(SetupSubScreenT code, QWidget* subScreen);
+    void buildStateMachine();
+    void refreshShownSubScreen();
+    void dropRetiredRegionScreens();
+
+    std::unique_ptr<Ui::SetupScreen> ui;
+    QStateMachine* m_stateMachine = nullptr;
+    Page1SetupSubScreen* m_page1 = nullptr;
+    Page2SetupSubscreen* m_page2 = nullptr;
+    Page3SetupSubscreen* m_page3 = nullptr;
+    QMap<SetupSubScreenT, int> m_subScreenIndex;
+    // The subscreens that edit settings follow changes made elsewhere while they are shown.
+    QList<SettingSubscreenWidget*> m_settingSubScreens;
+    QList<QWidget*> m_retiredRegionScreens;
 };

@@ -20,6 +20,9 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // The whole row answers a touch, not only the indicator and the text: a finger that
+    // lands beside a short label still picks the option.
+    bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
 private:
     unsigned char m_vibrateMsec = 50;

@@ -11,6 +11,7 @@
 #include "screens/spectralAnalysis.h"
 #include "services/sdCardMonitor.h"
 #include "settings/powerOnScreenSetting.h"
+#include "setup/clockNotice.h"
 #include "setup/setupscreen.h"
 #include "shell/keypad.h"
 #include "ui_quarn24ex.h"
@@ -94,6 +95,12 @@ void Quarn24EX::makeConnections()
     connect(homeScreen, &HomeScreen::slowMessageBusDown, bus, &QuarnBus::onBusSlowDownRequested);
     connect(SdCardMonitor::Get(), &SdCardMonitor::UpdateDetected, this,
             &Quarn24EX::doProcessSwUpdateScreen);
+
+    // A stopped clock: the notice leads the operator to the date and time subscreen.
+    auto* clockNotice = new ClockNotice(this);
+    connect(clockNotice, &ClockNotice::setDateTimeSelected, this, &Quarn24EX::doSetupScreen);
+    connect(clockNotice, &ClockNotice::setDateTimeSelected, setupScreen,
+            &SetupScreen::ShowDateAndTime);
 }
 
 int Quarn24EX::currentPage() const

@@ -9,8 +9,13 @@
 #include "screens/homescreen.h"
 #include "screens/spectralAnalysis.h"
 #include "services/metaScreenShot.h"
+#include "settings/adminOptionsSettings.h"
 #include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
+#include "setup/clockNotice.h"
+#include "setup/setupscreen.h"
+#include "shell/iconStatusBar.h"
+#include "shell/panelDialogs.h"
 #include "shell/quarn24ex.h"
 #include "shell/slidingstackedwidget.h"
 #include "shell/startup.h"
@@ -24,6 +29,7 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QPainter>
+#include <QPushButton>
 #include <QTimer>
 
 #include <QApplication>
@@ -251,6 +257,51 @@ int main(int argc, char** argv)
     settle(400);
     volumeUp->click();
     shoot("statusbar_volume");
+
+    // The setup screen: its three pages, a few subscreens, then the clock notice and the
+    // date and time subscreen it leads to.
+    // The simulated head's options: region change, sweep and hop, the harmonic audio modes.
+    AdminOptionsSettings().SyncWithMasterValue(0x3423u);
+    show(&Quarn24EX::doSetupScreen);
+    settle(IconStatusBar::kFaceMs); // the volume face of the bar graph's shot goes first
+    auto* setup = window.findChild<SetupScreen*>();
+    const auto press = [&](const char* name) {
+        setup->findChild<QAbstractButton*>(QLatin1String(name))->click();
+        settle(700);
+    };
+    shoot("setup_page1");
+    press("volumeMuteButton");
+    shoot("setup_volume");
+    press("leftArrowButton");
+    press("audioModeButton");
+    shoot("setup_audio_mode");
+    press("leftArrowButton");
+    press("rightArrowButton");
+    shoot("setup_page2");
+    press("hapticButton");
+    shoot("setup_haptic");
+    press("leftArrowButton");
+    press("autoPowerOffButton");
+    shoot("setup_auto_power_off");
+    press("leftArrowButton");
+    press("rightArrowButton");
+    shoot("setup_page3");
+    press("homeButton");
+
+    Board::Get().SetSystemTime(QDateTime(QDate(2026, 12, 9), QTime(9, 41, 0)));
+    auto* notice = window.findChild<ClockNotice*>();
+    notice->Show();
+    settle(300);
+    if (QMessageBox* box = notice->box()) {
+        QPixmap panel = window.grab();
+        QPainter painter(&panel);
+        painter.drawPixmap(box->geometry().topLeft() - window.geometry().topLeft(), box->grab());
+        painter.end();
+        panel.save(out + QStringLiteral("/clock_notice.png"));
+        box->defaultButton()->click();
+        settle(700);
+        shoot("setup_date_time");
+    }
 
     // The update dialog at the panel's size: the first prompt, a section being written and
     // a failed transfer.

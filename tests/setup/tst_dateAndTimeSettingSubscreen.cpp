@@ -1,0 +1,142 @@
+#include "board/board.h"
+#include "bus/rtcSetDateTimeMsg.h"
+#include "services/timeService.h"
+#include "setup/clockNotice.h"
+#include "setup/dateAndTimeSettingSubscreen.h"
+#include "setup/setupscreen.h"
+#include "shell/panelDialogs.h"
+#include "shell/slidingstackedwidget.h"
+#include "tests/support/busTraffic.h"
+#include "tests/support/fakeDevice.h"
+#include "tests/support/quarnTest.h"
+#include "tests/support/settledLine.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+
+namespace {
+const QDate kDay(2031, 6, 15);
+
+QByteArray stoppedClockAnswer()
+{
+    QByteArray body = RtcSetDateTimeMsg(QDateTime(QDate(2000, 1, 1), QTime(0, 0)), BusId::Tsc).body;
+    body[0] = char(body.at(0) | 0x80);
+    return QuarnBusMsg(eRtcGetDateTimeMsg, BusId::Tsc, 0, body).serializeFrom(BusId::Bbm);
+}
+} // namespace
+
+class TestDateAndTime : public QObject
+{
+    Q_OBJECT
+private:
+    FakeDevice* m_line = nullptr;
+
+private slots:
+    // The offscreen platform says so of every window with a layout.
+    void init()
+    {
+        QuarnTest::AllowWarning(QRegularExpression(QStringLiteral("propagateSizeHints")));
+    }
+
+    void initTestCase()
+    {
+        init();
+        m_line = QuarnTest::InstallSettledLine();
+        TimeService::Get();
+        m_line->takeWritten();
+    }
+
+    void steps_wrapWithoutCarry_data()
+    {
+        QTest::addColumn<QTime>("now");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QTime>("set");
+        QTest::newRow("23:59:41 hour +")
+            << QTime(23, 59, 41) << "hourIncrementButton" << QTime(0, 59);
+        QTest::newRow("23:59:41 minute +")
+            << QTime(23, 59, 41) << "minuteIncrement" << QTime(23, 0);
+        QTest::newRow("00:00 hour -") << QTime(0, 0, 5) << "hourDecrementButton" << QTime(23, 0);
+        QTest::newRow("00:00 minute -") << QTime(0, 0, 5) << "minuteDecrement" << QTime(0, 59);
+        QTest::newRow("12:30 hour +") << QTime(12, 30) << "hourIncrementButton" << QTime(13, 30);
+        QTest::newRow("12:30 minute -") << QTime(12, 30) << "minuteDecrement" << QTime(12, 29);
+    }
+
+    void steps_wrapWithoutCarry()
+    {
+        QFETCH(QTime, now);
+        QFETCH(QString, button);
+        QFETCH(QTime, set);
+        DateAndTimeSettingSubscreen screen;
+        screen.show();
+        // The labels are stale on purpose: the step starts from the clock.
+        Board::Get().SetSystemTime(QDateTime(kDay, now));
+        m_line->takeWritten();
+        screen.findChild<QAbstractButton*>(button)->click();
+
+        const QDateTime expected(kDay, set);
+        QVERIFY(qAbs(Board::Get().Now().secsTo(expected)) <= 1);
+        QCOMPARE(BusTraffic::take(m_line),
+                 QStringList{BusTraffic::describe(RtcSetDateTimeMsg(expected, BusId::Bbm))});
+        QCOMPARE(screen.findChild<QLabel*>("hourLabel")->text(), set.toString("hh"));
+        QCOMPARE(screen.findChild<QLabel*>("minuteLabel")->text(), set.toString("mm"));
+        QCOMPARE(screen.findChild<QCalendarWidget*>()->selectedDate(), kDay);
+    }
+
+    void calendar_changesTheDateKeepsTheTime_andStopsAt2014()
+    {
+        DateAndTimeSettingSubscreen screen;
+        screen.show();
+        Board::Get().SetSystemTime(QDateTime(kDay, QTime(8, 7, 6)));
+        m_line->takeWritten();
+        auto* calendar = screen.findChild<QCalendarWidget*>("calendarWidget");
+        emit calendar->clicked(QDate(2030, 2, 28));
+        const QDateTime expected(QDate(2030, 2, 28), QTime(8, 7, 6));
+        QVERIFY(qAbs(Board::Get().Now().secsTo(expected)) <= 1);
+        QCOMPARE(BusTraffic::take(m_line).size(), 1);
+        QCOMPARE(calendar->minimumDate(), QDate(2014, 1, 1));
+        calendar->setSelectedDate(QDate(2013, 12, 31));
+        QCOMPARE(calendar->selectedDate(), QDate(2014, 1, 1));
+    }
+
+    void stoppedClock_noticeOnceAndItLeadsToTheSubscreen()
+    {
+        QWidget panel;
+        panel.resize(240, 320);
+        panel.show();
+        ClockNotice notice(&panel);
+        QSignalSpy chosen(&notice, &ClockNotice::setDateTimeSelected);
+        QVERIFY(!notice.box());
+        m_line->feed(stoppedClockAnswer());
+        QTRY_VERIFY(notice.box() && notice.box()->isVisible());
+        QVERIFY(notice.box()->text().contains(QLatin1String("date and time")));
+        QAbstractButton* later = notice.box()->buttons().at(1);
+        later->click();
+        QTRY_VERIFY(!notice.box());
+        QCOMPARE(chosen.count(), 0);
+        m_line->feed(stoppedClockAnswer());
+        QCoreApplication::processEvents();
+        QVERIFY(!notice.box());
+
+        // A notice made after the clock answered shows all the same.
+        ClockNotice late(&panel);
+        QSignalSpy lateChosen(&late, &ClockNotice::setDateTimeSelected);
+        QTRY_VERIFY(late.box() && late.box()->isVisible());
+        late.box()->defaultButton()->click();
+        QCOMPARE(lateChosen.count(), 1);
+
+        SetupScreen setup;
+        setup.show();
+        QTRY_COMPARE(setup.findChild<QLabel*>("pageLabel")->text(), QStringLiteral("1/3"));
+        setup.ShowDateAndTime();
+        auto* stack = setup.findChild<SlidingStackedWidget*>("stackedSetupWidget");
+        QTRY_COMPARE(stack->currentWidget(), setup.subScreen(eDateAndTimeSub));
+        QTRY_COMPARE(setup.findChild<QLabel*>("pageLabel")->text(), QString());
+    }
+};
+
+QUARN_GUI_TEST_MAIN(TestDateAndTime)
+#include "tst_dateAndTimeSettingSubscreen.moc"
