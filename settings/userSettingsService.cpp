@@ -334,14 +334,15 @@ bool UserSettingsService::ExportAllSettingsToExternalFile(const QString& path)
     // The profile is put together in a scratch copy and then replaces the old file in one
     // step: a full or read-only card, or a card pulled mid-write, leaves the old profile
     // whole and the export reports the failure.
-    QTemporaryFile scratch;
-    if (!scratch.open()) {
-        qDebug().noquote() << "Profile" << path << "not saved: no scratch file";
+    const auto failed = [&path](const QString& why) {
+        qDebug().noquote() << "Profile" << path << "not saved:" << why;
         return false;
-    }
+    };
+    QTemporaryFile scratch;
     QFile old(path);
-    if (old.open(QIODevice::ReadOnly))
-        scratch.write(old.readAll());
+    const QByteArray oldProfile = old.open(QIODevice::ReadOnly) ? old.readAll() : QByteArray();
+    if (!scratch.open() || scratch.write(oldProfile) != oldProfile.size() || !scratch.flush())
+        return failed(scratch.errorString());
     scratch.close();
 
     QSettings profile(scratch.fileName(), QSettings::IniFormat);
@@ -349,15 +350,14 @@ bool UserSettingsService::ExportAllSettingsToExternalFile(const QString& path)
     for (const QString& key : keys)
         profile.setValue(key, m_store.value(key));
     profile.sync();
-
     QFile built(scratch.fileName());
+    if (profile.status() != QSettings::NoError || !built.open(QIODevice::ReadOnly))
+        return failed(QStringLiteral("cannot build it"));
+
     QSaveFile target(path);
-    if (profile.status() != QSettings::NoError || !built.open(QIODevice::ReadOnly) ||
-        !target.open(QIODevice::WriteOnly) || target.write(built.readAll()) < 0 ||
-        !target.commit()) {
-        qDebug().noquote() << "Profile" << path << "not saved:" << target.errorString();
-        return false;
-    }
+    if (!target.open(QIODevice::WriteOnly) || target.write(built.readAll()) < 0 ||
+        !target.commit())
+        return failed(target.errorString());
     // A profile on the card must be on the card before the card can be pulled.
     Board::Get().SyncFileSystems();
     return true;

@@ -47,6 +47,10 @@ void RegionListSubscreen::buildPages()
         auto* name = new QLabel(tr(regions->getRegionName(i)), page);
         name->setAlignment(Qt::AlignCenter);
         name->setWordWrap(true);
+        QFont large = name->font();
+        large.setPointSize(16);
+        large.setBold(true);
+        name->setFont(large);
         layout->addWidget(name);
         m_pageOfListIndex.insert(regions->getRegionIndex(i), stack->addWidget(page));
     }

@@ -25,6 +25,7 @@ void UserSettingsManagementSubscreen::InsertLabel(const QString& text, const QPi
 {
     auto* page = new QWidget;
     auto* layout = new QHBoxLayout(page);
+    layout->setContentsMargins(2, 2, 2, 2);
     layout->addStretch();
     if (!picture.isNull()) {
         auto* image = new QLabel(page);
@@ -33,7 +34,8 @@ void UserSettingsManagementSubscreen::InsertLabel(const QString& text, const QPi
     }
     auto* label = new QLabel(text, page);
     label->setAlignment(Qt::AlignCenter);
-    layout->addWidget(label, 0, Qt::AlignVCenter);
+    label->setWordWrap(true);
+    layout->addWidget(label, 1, Qt::AlignVCenter);
     layout->addStretch();
     m_pageLocations.insert(ui->stackedWidget->addWidget(page), where);
 }

@@ -117,6 +117,17 @@ const Zone& MstController::currentZone() const
     return zone ? *zone : m_zones.front();
 }
 
+QByteArray MstController::zoneList(bool band900)
+{
+    // The models' codes are zones too, but the list offers the regions only.
+    QByteArray codes;
+    for (const Zone& zone : zonesFor(band900)) {
+        if (zone.code >= 32)
+            codes.append(char(zone.code));
+    }
+    return codes;
+}
+
 QByteArray MstController::versionText(quint8 processorId)
 {
     static const char* const kVersions[] = {"MST 3.1.12", "BBM 1.4.2", "HDC 1.0.7",
@@ -233,15 +244,9 @@ void MstController::handle(const QuarnBusMsg& r)
         if (const Zone* zone = findZone(r.param))
             send(eGetZoneMsgResp, r.param, zone->record());
         break;
-    case eGetZoneListMsg: {
-        QByteArray codes;
-        for (const Zone& zone : m_zones) {
-            if (zone.code >= 32)
-                codes.append(char(zone.code));
-        }
-        send(eGetZoneListMsgResp, m_settings.region, codes);
+    case eGetZoneListMsg:
+        send(eGetZoneListMsgResp, m_settings.region, zoneList(m_band900));
         break;
-    }
     default:
         answerByteSetting(r);
         break;
