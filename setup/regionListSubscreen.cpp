@@ -3,6 +3,8 @@
 #include "bus/quarnBus.h"
 #include "bus/settingMsgs.h"
 #include "settings/regionListProcessing.h"
+#include "settings/regionUserSetting.h"
+#include "settings/userSettingsService.h"
 #include "ui_regionListSubscreen.h"
 
 #include <QLabel>
@@ -17,16 +19,29 @@ RegionListSubscreen::RegionListSubscreen(QWidget* parent)
     // list answered before the list keeper existed is lost: the pages follow every list,
     // and an empty one is asked for again.
     connect(regions, &RegionListProcessing::regionDataAvailable, this, [this] {
-        buildPages();
+        if (listCodes() != m_shownCodes)
+            buildPages();
         if (isVisible())
             RefreshUi();
     });
+    // A zone changed elsewhere (a recalled profile, the head) is the head's current zone in
+    // its next list.
+    connect(UserSettingsService::Get(), &UserSettingsService::RegionSettingChanged, this,
+            &RegionListSubscreen::followRegionSetting);
     buildPages();
     if (regions->getRegionListCount() == 0)
         QuarnBus::Get()->sendMsg(GetZoneListMsg());
 }
 
 RegionListSubscreen::~RegionListSubscreen() = default;
+
+void RegionListSubscreen::followRegionSetting()
+{
+    const RegionListProcessing* regions = RegionListProcessing::Get();
+    if (regions->getRegionListCount() > 0 &&
+        regions->getRegionValue(regions->getCurrentListIndex()) != RegionUserSetting().Get())
+        QuarnBus::Get()->sendMsg(GetZoneListMsg());
+}
 
 void RegionListSubscreen::buildPages()
 {
@@ -39,6 +54,7 @@ void RegionListSubscreen::buildPages()
         page->deleteLater();
     }
     m_pageOfListIndex.clear();
+    m_shownCodes = listCodes();
 
     const RegionListProcessing* regions = RegionListProcessing::Get();
     for (int i = 0; i < regions->getRegionListCount(); ++i) {
@@ -56,6 +72,15 @@ void RegionListSubscreen::buildPages()
     }
 }
 
+QByteArray RegionListSubscreen::listCodes()
+{
+    const RegionListProcessing* regions = RegionListProcessing::Get();
+    QByteArray codes;
+    for (int i = 0; i < regions->getRegionListCount(); ++i)
+        codes.append(char(regions->getRegionValue(i)));
+    return codes;
+}
+
 void RegionListSubscreen::RefreshUi()
 {
     const auto page = m_pageOfListIndex.constFind(RegionListProcessing::Get()->getCurrentListIndex());
@@ -70,22 +95,24 @@ void RegionListSubscreen::choose(int listIndex, int direction)
                                   SlidingStackedWidget::t_direction(direction));
 }
 
-void RegionListSubscreen::on_rightButton_clicked()
+void RegionListSubscreen::step(int delta)
 {
     const RegionListProcessing* regions = RegionListProcessing::Get();
     const int count = regions->getRegionListCount();
     if (count == 0)
         return;
-    const int current = regions->getCurrentListIndex();
-    choose(current >= count - 1 ? 0 : current + 1, SlidingStackedWidget::RIGHT2LEFT);
+    // Around the list in both directions; an index left out of range starts again at 0.
+    const int current = qBound(0, regions->getCurrentListIndex(), count - 1);
+    choose((current + delta + count) % count,
+           delta > 0 ? SlidingStackedWidget::RIGHT2LEFT : SlidingStackedWidget::LEFT2RIGHT);
+}
+
+void RegionListSubscreen::on_rightButton_clicked()
+{
+    step(1);
 }
 
 void RegionListSubscreen::on_leftButton_clicked()
 {
-    const RegionListProcessing* regions = RegionListProcessing::Get();
-    const int count = regions->getRegionListCount();
-    if (count == 0)
-        return;
-    const int current = regions->getCurrentListIndex();
-    choose(current <= 0 ? count - 1 : current - 1, SlidingStackedWidget::LEFT2RIGHT);
+    step(-1);
 }

@@ -2,6 +2,7 @@
 
 #include "setup/settingSubscreenWidget.h"
 
+#include <QByteArray>
 #include <QMap>
 
 #include <memory>
@@ -29,9 +30,13 @@ public slots:
     void on_rightButton_clicked();
 
 private:
+    static QByteArray listCodes();
+    void followRegionSetting();
     void buildPages();
+    void step(int delta);
     void choose(int listIndex, int direction);
 
     std::unique_ptr<Ui::RegionListSubscreen> ui;
     QMap<int, int> m_pageOfListIndex;
+    QByteArray m_shownCodes;
 };

@@ -25,6 +25,7 @@
 #include "sim/simScenario.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
+#include "tests/support/sandboxCard.h"
 #include "update/tscSDCardUpdateDialog.h"
 
 #include <QAbstractButton>
@@ -35,7 +36,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <functional>
@@ -284,14 +284,7 @@ int main(int argc, char** argv)
 
     // Subscreens at their place in the setup screen's stack (240 x 230 over the lower
     // background), with two profiles on the card and the simulated head's zone list.
-    QDir().mkpath(Board::Get().CardRoot());
-    QDir().mkpath(QFileInfo(Board::Get().CardPresenceMarker()).path());
-    QFile(Board::Get().CardPresenceMarker()).open(QIODevice::WriteOnly);
-    QFile mounts(Board::Get().MountTable());
-    QDir().mkpath(QFileInfo(mounts).path());
-    if (mounts.open(QIODevice::WriteOnly))
-        mounts.write("/dev/mmcblk1p1 /media/mmcblk1p1 vfat rw 0 0\n");
-    mounts.close();
+    SandboxCard::SetReady(true);
     SdCardMonitor::Get()->PollForCardStatus();
     UserSettingsService::Get()->ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet::Set2);
     UserSettingsService::Get()->ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet::Set5);

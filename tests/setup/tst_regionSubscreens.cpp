@@ -1,5 +1,6 @@
 #include "bus/quarnBus.h"
 #include "settings/regionListProcessing.h"
+#include "settings/regionUserSetting.h"
 #include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
 #include "setup/countrySettingSubscreen.h"
@@ -10,6 +11,7 @@
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/sandboxCard.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -49,12 +51,7 @@ private:
 private slots:
     void initTestCase()
     {
-        UserSettingsStore::Configure();
-        m_line = new FakeDevice;
-        QuarnBus::Install(m_line);
-        UserSettingsService::Get();
-        m_line->feed(BusTraffic::frameFromHead(eGetSystemDataMsgResp, 0,
-                                               QByteArray("VEK0") + QByteArray(24, 0)));
+        m_line = InstallLineWithSyncedSettings();
         RegionListProcessing::Get();
     }
 
@@ -129,6 +126,24 @@ private slots:
         feedList(QByteArray::fromHex("21 22 24"), 0x22);
         QCOMPARE(screen.pageOfListIndex().size(), 3);
         QCOMPARE(shown(screen), QStringLiteral("FULL SPAN"));
+    }
+
+    // A zone changed elsewhere makes the subscreen ask for the list, which marks the head's
+    // zone; the list is the same, so the pages stay.
+    void zoneChangedElsewhere_isShownAfterTheHeadsNextList()
+    {
+        feedList(QByteArray::fromHex("21 22 24"), 0x22);
+        CountrySettingSubscreen screen;
+        screen.show();
+        QWidget* firstPage =
+            screen.findChild<SlidingStackedWidget*>(QStringLiteral("stackedWidget"))->widget(0);
+        RegionUserSetting().SyncWithMasterValue(quint8(0x24));
+        QTRY_VERIFY(!m_line->written().isEmpty());
+        QCOMPARE(BusTraffic::take(m_line), QStringList{"160 p0 []"});
+        feedList(QByteArray::fromHex("21 22 24"), 0x24);
+        QCOMPARE(shown(screen), QStringLiteral("BRAZIL"));
+        QCOMPARE(screen.findChild<SlidingStackedWidget*>(QStringLiteral("stackedWidget"))->widget(0),
+                 firstPage);
     }
 };
 

@@ -10,6 +10,7 @@
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/sandboxCard.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -49,22 +50,7 @@ QByteArray readFile(const QString& path)
 
 void setCard(bool ready)
 {
-    const Board& board = Board::Get();
-    QDir().mkpath(QFileInfo(board.CardPresenceMarker()).path());
-    QDir().mkpath(QFileInfo(board.MountTable()).path());
-    QDir().mkpath(board.CardRoot());
-    QFile marker(board.CardPresenceMarker());
-    QFile mounts(board.MountTable());
-    if (ready) {
-        marker.open(QIODevice::WriteOnly);
-        mounts.open(QIODevice::WriteOnly);
-        mounts.write("/dev/mmcblk1p1 /media/mmcblk1p1 vfat rw 0 0\n");
-    } else {
-        marker.remove();
-        mounts.remove();
-    }
-    marker.close();
-    mounts.close();
+    SandboxCard::SetReady(ready);
     SdCardMonitor::Get()->PollForCardStatus();
 }
 
@@ -158,12 +144,7 @@ private:
 private slots:
     void initTestCase()
     {
-        UserSettingsStore::Configure();
-        m_line = new FakeDevice;
-        QuarnBus::Install(m_line);
-        UserSettingsService::Get();
-        m_line->feed(BusTraffic::frameFromHead(eGetSystemDataMsgResp, 0,
-                                               QByteArray("VEK0") + QByteArray(24, 0)));
+        m_line = InstallLineWithSyncedSettings();
         // Nobody must be able to reach the card folder when the card itself refuses.
         ::chmod(QFile::encodeName(QuarnTest::SandboxRoot()).constData(), 0755);
     }

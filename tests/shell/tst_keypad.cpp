@@ -7,6 +7,7 @@
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/sandboxCard.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -30,12 +31,7 @@ private:
 private slots:
     void initTestCase()
     {
-        UserSettingsStore::Configure();
-        m_line = new FakeDevice;
-        QuarnBus::Install(m_line);
-        UserSettingsService::Get();
-        m_line->feed(BusTraffic::frameFromHead(eGetSystemDataMsgResp, 0,
-                                               QByteArray("VEK0") + QByteArray(24, 0)));
+        m_line = InstallLineWithSyncedSettings();
     }
 
     void init() { m_line->takeWritten(); }

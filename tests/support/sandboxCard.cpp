@@ -1,0 +1,42 @@
+#include "tests/support/sandboxCard.h"
+
+#include "board/board.h"
+#include "bus/quarnBus.h"
+#include "settings/userSettingsService.h"
+#include "settings/userSettingsStore.h"
+#include "tests/support/busTraffic.h"
+#include "tests/support/fakeDevice.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+void SandboxCard::SetReady(bool ready)
+{
+    const Board& board = Board::Get();
+    QDir().mkpath(QFileInfo(board.CardPresenceMarker()).path());
+    QDir().mkpath(QFileInfo(board.MountTable()).path());
+    QDir().mkpath(board.CardRoot());
+    QFile marker(board.CardPresenceMarker());
+    QFile mounts(board.MountTable());
+    if (ready) {
+        marker.open(QIODevice::WriteOnly);
+        mounts.open(QIODevice::WriteOnly);
+        mounts.write("/dev/mmcblk1p1 /media/mmcblk1p1 vfat rw 0 0\n");
+    } else {
+        marker.remove();
+        mounts.remove();
+    }
+}
+
+FakeDevice* InstallLineWithSyncedSettings()
+{
+    UserSettingsStore::Configure();
+    auto* line = new FakeDevice;
+    QuarnBus::Install(line);
+    UserSettingsService::Get();
+    line->feed(BusTraffic::frameFromHead(eGetSystemDataMsgResp, 0,
+                                         QByteArray("VEK0") + QByteArray(24, 0)));
+    line->takeWritten();
+    return line;
+}
