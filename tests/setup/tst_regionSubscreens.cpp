@@ -11,7 +11,7 @@
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
-#include "tests/support/sandboxCard.h"
+#include "tests/support/settledLine.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -51,7 +51,7 @@ private:
 private slots:
     void initTestCase()
     {
-        m_line = InstallLineWithSyncedSettings();
+        m_line = QuarnTest::InstallSettledLine();
         RegionListProcessing::Get();
     }
 

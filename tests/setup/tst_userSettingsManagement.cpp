@@ -11,6 +11,7 @@
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
 #include "tests/support/sandboxCard.h"
+#include "tests/support/settledLine.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -144,7 +145,7 @@ private:
 private slots:
     void initTestCase()
     {
-        m_line = InstallLineWithSyncedSettings();
+        m_line = QuarnTest::InstallSettledLine();
         // Nobody must be able to reach the card folder when the card itself refuses.
         ::chmod(QFile::encodeName(QuarnTest::SandboxRoot()).constData(), 0755);
     }

@@ -7,7 +7,7 @@
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
-#include "tests/support/sandboxCard.h"
+#include "tests/support/settledLine.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -31,7 +31,7 @@ private:
 private slots:
     void initTestCase()
     {
-        m_line = InstallLineWithSyncedSettings();
+        m_line = QuarnTest::InstallSettledLine();
     }
 
     void init() { m_line->takeWritten(); }

@@ -1,11 +1,6 @@
 #include "tests/support/sandboxCard.h"
 
 #include "board/board.h"
-#include "bus/quarnBus.h"
-#include "settings/userSettingsService.h"
-#include "settings/userSettingsStore.h"
-#include "tests/support/busTraffic.h"
-#include "tests/support/fakeDevice.h"
 
 #include <QDir>
 #include <QFile>
@@ -27,16 +22,4 @@ void SandboxCard::SetReady(bool ready)
         marker.remove();
         mounts.remove();
     }
-}
-
-FakeDevice* InstallLineWithSyncedSettings()
-{
-    UserSettingsStore::Configure();
-    auto* line = new FakeDevice;
-    QuarnBus::Install(line);
-    UserSettingsService::Get();
-    line->feed(BusTraffic::frameFromHead(eGetSystemDataMsgResp, 0,
-                                         QByteArray("VEK0") + QByteArray(24, 0)));
-    line->takeWritten();
-    return line;
 }
