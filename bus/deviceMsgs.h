@@ -36,8 +36,10 @@ public:
 class SetAdminOptionsMsg : public QuarnBusMsg
 {
 public:
-    SetAdminOptionsMsg() : QuarnBusMsg(eSetAdminOptionsMsg, BusId::Mst) {}
-    explicit SetAdminOptionsMsg(quint16 options) : SetAdminOptionsMsg() { appendLe16(body, options); }
+    explicit SetAdminOptionsMsg(quint16 options) : QuarnBusMsg(eSetAdminOptionsMsg, BusId::Mst)
+    {
+        appendLe16(body, options);
+    }
 };
 
 class GetAdminOptionsMsgResp : public QuarnBusMsg

@@ -30,8 +30,8 @@ public:
 class FftCorrelatedDataRequestMsg : public QuarnBusMsg
 {
 public:
-    FftCorrelatedDataRequestMsg() : QuarnBusMsg(eFftCorrelatedDataRequestMsg, BusId::Rad) {}
-    explicit FftCorrelatedDataRequestMsg(quint8 harmonic) : FftCorrelatedDataRequestMsg()
+    explicit FftCorrelatedDataRequestMsg(quint8 harmonic)
+        : QuarnBusMsg(eFftCorrelatedDataRequestMsg, BusId::Rad)
     {
         body.append(char(harmonic));
     }

@@ -25,13 +25,13 @@ public:
     explicit MstQueryMsg(quint8 param = 0) : QuarnBusMsg(Type, BusId::Mst, char(param)) {}
 };
 
-// A change of one head setting whose value travels as a single body byte.
+// A change of one head setting whose value travels as a single body byte. There is no
+// constructor without the value: the head refuses a change whose body is not one byte.
 template <QuarnBusMsgType Type>
 class ByteSettingMsg : public QuarnBusMsg
 {
 public:
     static constexpr QuarnBusMsgType kType = Type;
-    ByteSettingMsg() : QuarnBusMsg(Type, BusId::Mst) {}
     explicit ByteSettingMsg(quint8 value) : QuarnBusMsg(Type, BusId::Mst, 0, QByteArray(1, char(value)))
     {
     }

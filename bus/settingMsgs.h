@@ -8,6 +8,7 @@
 class SetOperatingModeMsg : public ByteSettingMsg<eSetOperatingModeMsg>
 {
 public:
+    static constexpr quint8 kNormalSearch = 0xFF;
     using ByteSettingMsg::ByteSettingMsg;
 };
 
@@ -101,16 +102,17 @@ public:
 class SetFreqValueMsg : public QuarnBusMsg
 {
 public:
-    SetFreqValueMsg() : QuarnBusMsg(eSetFreqValueMsg, BusId::Mst) {}
-    explicit SetFreqValueMsg(quint32 value) : SetFreqValueMsg() { appendLe32(body, value); }
+    explicit SetFreqValueMsg(quint32 value) : QuarnBusMsg(eSetFreqValueMsg, BusId::Mst)
+    {
+        appendLe32(body, value);
+    }
 };
 
 // Body: 1 if the start-up parameters are to be loaded, else 0; then 0xFF.
 class SetUflagsMsg : public QuarnBusMsg
 {
 public:
-    SetUflagsMsg() : QuarnBusMsg(eSetUflagsMsg, BusId::Mst) {}
-    explicit SetUflagsMsg(bool startupParameters) : SetUflagsMsg()
+    explicit SetUflagsMsg(bool startupParameters) : QuarnBusMsg(eSetUflagsMsg, BusId::Mst)
     {
         body.append(char(startupParameters ? 1 : 0));
         body.append(char(0xFF));
@@ -127,9 +129,12 @@ public:
     }
 };
 
+// Body: 0x00, the head leaves keypad control.
 class SetKeypadExitMsg : public ByteSettingMsg<eSetKeypadExitMsg>
 {
 public:
+    static constexpr quint8 kExit = 0x00;
+    SetKeypadExitMsg() : ByteSettingMsg(kExit) {}
     using ByteSettingMsg::ByteSettingMsg;
 };
 

@@ -13,7 +13,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QSettings>
+#include <QTemporaryFile>
 #include <QTimer>
 
 namespace {
@@ -327,15 +329,38 @@ void UserSettingsService::importCheckedValues(const QSettings& profile)
     }
 }
 
-void UserSettingsService::ExportAllSettingsToExternalFile(const QString& path)
+bool UserSettingsService::ExportAllSettingsToExternalFile(const QString& path)
 {
-    QSettings profile(path, QSettings::IniFormat);
+    // The profile is put together in a scratch copy and then replaces the old file in one
+    // step: a full or read-only card, or a card pulled mid-write, leaves the old profile
+    // whole and the export reports the failure.
+    const auto failed = [&path](const QString& why) {
+        qDebug().noquote() << "Profile" << path << "not saved:" << why;
+        return false;
+    };
+    QTemporaryFile scratch;
+    QFile old(path);
+    const QByteArray oldProfile = old.open(QIODevice::ReadOnly) ? old.readAll() : QByteArray();
+    if (!scratch.open() || scratch.write(oldProfile) != oldProfile.size() || !scratch.flush())
+        return failed(scratch.errorString());
+    scratch.close();
+
+    QSettings profile(scratch.fileName(), QSettings::IniFormat);
     const QStringList keys = m_store.allKeys();
     for (const QString& key : keys)
         profile.setValue(key, m_store.value(key));
     profile.sync();
+    QFile built(scratch.fileName());
+    if (profile.status() != QSettings::NoError || !built.open(QIODevice::ReadOnly))
+        return failed(QStringLiteral("cannot build it"));
+
+    QSaveFile target(path);
+    if (!target.open(QIODevice::WriteOnly) || target.write(built.readAll()) < 0 ||
+        !target.commit())
+        return failed(target.errorString());
     // A profile on the card must be on the card before the card can be pulled.
     Board::Get().SyncFileSystems();
+    return true;
 }
 
 void UserSettingsService::LoadFromInternalUserSettings()
@@ -344,10 +369,13 @@ void UserSettingsService::LoadFromInternalUserSettings()
     QuarnBus::Get()->sendMsg(LoadUserSettingsMsg(LoadUserSettingsMsg::kLoadStored));
 }
 
-void UserSettingsService::SaveToInternalUserSettings()
+bool UserSettingsService::SaveToInternalUserSettings()
 {
-    ExportAllSettingsToExternalFile(GetFilenameForInternalSet());
+    // The head keeps its copy only when ours was written, so that the two stay one profile.
+    if (!ExportAllSettingsToExternalFile(GetFilenameForInternalSet()))
+        return false;
     QuarnBus::Get()->sendMsg(SaveUserSettingsMsg());
+    return true;
 }
 
 void UserSettingsService::ImportSettingsFromExternalSet(eExternalUserSettingsSet n)
@@ -357,11 +385,11 @@ void UserSettingsService::ImportSettingsFromExternalSet(eExternalUserSettingsSet
     ImportAllSettingsFromExternalFile(GetFilenameForExternalSet(n));
 }
 
-void UserSettingsService::ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet n)
+bool UserSettingsService::ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet n)
 {
     if (!SdCardMonitor::Get()->IsCardReady())
-        return;
-    ExportAllSettingsToExternalFile(GetFilenameForExternalSet(n));
+        return false;
+    return ExportAllSettingsToExternalFile(GetFilenameForExternalSet(n));
 }
 
 void UserSettingsService::SetToDefaultUserSettings()

@@ -70,13 +70,15 @@ public:
     // Copies every key of the profile into the store (other keys stay) and makes the head
     // take the result over.
     void ImportAllSettingsFromExternalFile(const QString& path);
-    // Copies every key of the store into the profile (other keys of the profile stay).
-    void ExportAllSettingsToExternalFile(const QString& path);
+    // Copies every key of the store into the profile (other keys of the profile stay). The
+    // file is replaced whole or not at all; false when it was not written.
+    bool ExportAllSettingsToExternalFile(const QString& path);
     void LoadFromInternalUserSettings();
-    void SaveToInternalUserSettings();
-    // Both do nothing unless the SD card is ready.
+    // False when the profile was not written; the head is then not asked to save either.
+    bool SaveToInternalUserSettings();
+    // Both do nothing unless the SD card is ready; the export then reports false.
     void ImportSettingsFromExternalSet(eExternalUserSettingsSet n);
-    void ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet n);
+    bool ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet n);
     // The head restores its defaults; the settings that only this program holds are reset.
     void SetToDefaultUserSettings();
 

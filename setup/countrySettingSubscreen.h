@@ -1,16 +1,14 @@
 #pragma once
 
-#include "setup/settingSubscreenWidget.h"
+#include "setup/regionListSubscreen.h"
 
-// Zone list of a head of type 0 or 3; the subscreen itself is still to be built.
-class CountrySettingSubscreen : public SettingSubscreenWidget
+// The zone list of a head of type 0 or 3.
+class CountrySettingSubscreen : public RegionListSubscreen
 {
     Q_OBJECT
 public:
-    explicit CountrySettingSubscreen(QWidget* parent = nullptr) : SettingSubscreenWidget(parent)
+    explicit CountrySettingSubscreen(QWidget* parent = nullptr) : RegionListSubscreen(parent)
     {
         setObjectName(QStringLiteral("CountrySettingSubscreen"));
     }
-public slots:
-    void RefreshUi() override {}
 };

@@ -1,16 +1,14 @@
 #pragma once
 
-#include "setup/settingSubscreenWidget.h"
+#include "setup/regionListSubscreen.h"
 
-// Zone list of a head of type 2; the subscreen itself is still to be built.
-class CountrySettingSubscreenNew : public SettingSubscreenWidget
+// The zone list of a head of type 2.
+class CountrySettingSubscreenNew : public RegionListSubscreen
 {
     Q_OBJECT
 public:
-    explicit CountrySettingSubscreenNew(QWidget* parent = nullptr) : SettingSubscreenWidget(parent)
+    explicit CountrySettingSubscreenNew(QWidget* parent = nullptr) : RegionListSubscreen(parent)
     {
         setObjectName(QStringLiteral("CountrySettingSubscreenNew"));
     }
-public slots:
-    void RefreshUi() override {}
 };

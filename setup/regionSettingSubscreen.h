@@ -1,16 +1,14 @@
 #pragma once
 
-#include "setup/settingSubscreenWidget.h"
+#include "setup/regionListSubscreen.h"
 
-// Zone list of a head of type 1; the subscreen itself is still to be built.
-class RegionSettingSubscreen : public SettingSubscreenWidget
+// The zone list of a head of type 1.
+class RegionSettingSubscreen : public RegionListSubscreen
 {
     Q_OBJECT
 public:
-    explicit RegionSettingSubscreen(QWidget* parent = nullptr) : SettingSubscreenWidget(parent)
+    explicit RegionSettingSubscreen(QWidget* parent = nullptr) : RegionListSubscreen(parent)
     {
         setObjectName(QStringLiteral("RegionSettingSubscreen"));
     }
-public slots:
-    void RefreshUi() override {}
 };

@@ -1,26 +1,42 @@
 #pragma once
 
-#include "shell/pendingScreen.h"
+#include "settings/muteUserSetting.h"
+#include "shell/keypadDialog.h"
 
-#include <QDialog>
+#include <QWidget>
 
-// Page of the screen stack; the screen itself is still to be built.
-class Keypad : public PendingScreen
+#include <memory>
+
+namespace Ui {
+class Keypad;
+}
+
+// The keypad page of the main window: the head's keys, a mute toggle, home, and the way to
+// the setup screen. The head's menu key shows after a number of mute presses.
+class Keypad : public QWidget
 {
     Q_OBJECT
 public:
-    explicit Keypad(QWidget* parent = nullptr) : PendingScreen(parent)
-    {
-        setObjectName(QStringLiteral("Keypad"));
-    }
+    // Mute presses after which the menu key shows.
+    static constexpr int kMenuKeyRevealPresses = 5;
+
+    explicit Keypad(QWidget* parent = nullptr);
+    ~Keypad() override;
+
 signals:
+    void homeSelected();
     void setupSelected();
-};
 
-// The keypad run as a dialog from the tools page; still to be built.
-class KeypadDialog : public QDialog
-{
-    Q_OBJECT
-public:
-    explicit KeypadDialog(QWidget* parent = nullptr) : QDialog(parent) {}
+public slots:
+    void on_btnHome_clicked();
+    void on_btnHeadlight_clicked();
+    void on_btnMenu_clicked();
+    void UpdateSettingsIcons();
+
+private:
+    void leave();
+
+    std::unique_ptr<Ui::Keypad> ui;
+    MuteUserSetting m_mute;
+    int m_pressCount = 0;
 };

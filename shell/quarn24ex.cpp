@@ -73,6 +73,7 @@ void Quarn24EX::makeConnections()
     connect(homeScreen, &HomeScreen::setupSelected, this, &Quarn24EX::doSetupScreen);
     connect(keypad, &Keypad::setupSelected, this, &Quarn24EX::doSetupScreen);
 
+    connect(keypad, &Keypad::homeSelected, this, &Quarn24EX::doHomeScreen);
     connect(barGraph, &Bargraph::homeSelected, this, &Quarn24EX::doHomeScreen);
     connect(spectralAnalysis, &SpectralAnalysis::homeSelected, this, &Quarn24EX::doHomeScreen);
     connect(setupScreen, &SetupScreen::homeSelected, this, &Quarn24EX::doHomeScreen);

@@ -48,6 +48,33 @@ constexpr ByteSetting kByteSettings[] = {
     {eSetToneStyleMsg, &HeadSettings::toneStyle, 3},
 };
 
+// The body each change request must carry; the head refuses any other length without an
+// answer, as it does a corrupt frame, so a sender that built a bodiless change finds out.
+struct BodySize
+{
+    QuarnBusMsgType request;
+    int size;
+};
+
+constexpr BodySize kBodySizes[] = {
+    {eSetAdminOptionsMsg, 2}, {eSetOperatingModeMsg, 1}, {eSetFreqValueMsg, 4},
+    {eSetCountryMsg, 1},      {eSetUflagsMsg, 2},        {eSetKeypadExitMsg, 1},
+    {eSetSystemDataMsg, SetSystemDataMsg::kBlockSize},
+};
+
+int expectedBodySize(int type)
+{
+    for (const BodySize& entry : kBodySizes) {
+        if (entry.request == type)
+            return entry.size;
+    }
+    for (const ByteSetting& setting : kByteSettings) {
+        if (setting.request == type)
+            return 1;
+    }
+    return -1;
+}
+
 quint8 withVolumeLimit(quint8 volumeMute, int maxVolume)
 {
     return quint8((volumeMute & 0x80) | qMin(volumeMute & 0x7F, maxVolume));
@@ -90,6 +117,17 @@ const Zone& MstController::currentZone() const
     return zone ? *zone : m_zones.front();
 }
 
+QByteArray MstController::zoneList(bool band900)
+{
+    // The models' codes are zones too, but the list offers the regions only.
+    QByteArray codes;
+    for (const Zone& zone : zonesFor(band900)) {
+        if (zone.code >= 32)
+            codes.append(char(zone.code));
+    }
+    return codes;
+}
+
 QByteArray MstController::versionText(quint8 processorId)
 {
     static const char* const kVersions[] = {"MST 3.1.12", "BBM 1.4.2", "HDC 1.0.7",
@@ -115,6 +153,11 @@ QByteArray MstController::systemInformation() const
 
 void MstController::handle(const QuarnBusMsg& r)
 {
+    const int expected = expectedBodySize(r.type);
+    if (expected >= 0 && r.body.size() != expected) {
+        refuse(r, expected);
+        return;
+    }
     switch (r.type) {
     case eGetSelectIdMsg:
         // An id the head does not know gets no answer.
@@ -122,8 +165,7 @@ void MstController::handle(const QuarnBusMsg& r)
             send(eGetSelectIdMsg, r.param, versionText(r.param) + '\0');
         break;
     case eSetAdminOptionsMsg:
-        if (r.body.size() >= 2)
-            m_adminOptions = withBand(le16At(r, 0));
+        m_adminOptions = withBand(le16At(r, 0));
         send(eGetAdminOptionsMsgResp, 0, le16(m_adminOptions));
         break;
     case eSetBBMFlashMsg:
@@ -131,7 +173,7 @@ void MstController::handle(const QuarnBusMsg& r)
         sendLater(m_options.pushMs, r.type);
         break;
     case eSetOperatingModeMsg: {
-        quint8 mode = r.body.isEmpty() ? m_settings.operatingMode : r.bodyByte(0);
+        quint8 mode = r.bodyByte(0);
         if (mode == kReturnToSearch)
             mode = m_searchMode;
         m_settings.operatingMode = mode;
@@ -143,15 +185,14 @@ void MstController::handle(const QuarnBusMsg& r)
         send(eGetFreqValueMsgResp, 0, le32(m_settings.frequencyHz));
         break;
     case eSetFreqValueMsg:
-        if (r.body.size() >= 4)
-            m_settings.frequencyHz = currentZone().clamp(le32At(r, 0));
+        m_settings.frequencyHz = currentZone().clamp(le32At(r, 0));
         send(eGetFreqValueMsgRespToSet, 0, le32(m_settings.frequencyHz));
         break;
     case eGetCountryMsg:
         send(eGetCountryMsgResp, 0, oneByte(m_settings.region));
         break;
     case eSetCountryMsg:
-        if (!r.body.isEmpty() && findZone(r.bodyByte(0))) {
+        if (findZone(r.bodyByte(0))) {
             m_settings.region = r.bodyByte(0);
             m_settings.frequencyHz = currentZone().clamp(m_settings.frequencyHz);
         }
@@ -193,8 +234,7 @@ void MstController::handle(const QuarnBusMsg& r)
         send(eGetUflagsMsgResp, 0, oneByte(m_settings.flags));
         break;
     case eSetUflagsMsg:
-        if (!r.body.isEmpty())
-            m_settings.flags = quint8((m_settings.flags & ~1) | (r.bodyByte(0) & 1));
+        m_settings.flags = quint8((m_settings.flags & ~1) | (r.bodyByte(0) & 1));
         send(eGetUflagsMsgRespToSet, 0, oneByte(m_settings.flags));
         break;
     case eSetKeypadExitMsg:
@@ -204,15 +244,9 @@ void MstController::handle(const QuarnBusMsg& r)
         if (const Zone* zone = findZone(r.param))
             send(eGetZoneMsgResp, r.param, zone->record());
         break;
-    case eGetZoneListMsg: {
-        QByteArray codes;
-        for (const Zone& zone : m_zones) {
-            if (zone.code >= 32)
-                codes.append(char(zone.code));
-        }
-        send(eGetZoneListMsgResp, m_settings.region, codes);
+    case eGetZoneListMsg:
+        send(eGetZoneListMsgResp, m_settings.region, zoneList(m_band900));
         break;
-    }
     default:
         answerByteSetting(r);
         break;
@@ -225,10 +259,8 @@ void MstController::answerByteSetting(const QuarnBusMsg& r)
         if (setting.request != r.type)
             continue;
         quint8& value = m_settings.*setting.field;
-        if (!r.body.isEmpty()) {
-            value = r.type == eSetVolumeMsg ? withVolumeLimit(r.bodyByte(0), kMaxVolume)
-                                            : qMin(r.bodyByte(0), setting.max);
-        }
+        value = r.type == eSetVolumeMsg ? withVolumeLimit(r.bodyByte(0), kMaxVolume)
+                                        : qMin(r.bodyByte(0), setting.max);
         send(QuarnBusMsgType(r.type + 1), 0, oneByte(value));
         return;
     }

@@ -49,6 +49,8 @@ public:
     bool isBand900() const { return m_band900; }
     const Zone& currentZone() const;
     static QByteArray versionText(quint8 processorId);
+    // The codes of the zone list answer of a head of either band.
+    static QByteArray zoneList(bool band900);
     static bool isScanMode(quint8 mode) { return mode >= kAutoScan && mode <= kRx3Scan; }
 
 private:

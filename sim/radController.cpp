@@ -45,7 +45,9 @@ void RadController::handle(const QuarnBusMsg& r)
         send(eGetSelectIdMsg, 0, statusText() + '\0');
         break;
     case eFftCorrelatedDataRequestMsg:
-        if (r.bodyByte(0) == 2 || r.bodyByte(0) == 3)
+        if (r.body.size() != 1)
+            refuse(r, 1);
+        else if (r.bodyByte(0) == 2 || r.bodyByte(0) == 3)
             sendFftBlock(r.bodyByte(0));
         break;
     case eQuarnGetResultRequestMsg:

@@ -1,6 +1,9 @@
 #include "sim/simController.h"
 
+#include "sim/frameLog.h"
 #include "sim/simPort.h"
+
+#include <QDebug>
 
 #include <QTimer>
 
@@ -16,4 +19,12 @@ void SimController::send(QuarnBusMsgType type, quint8 param, const QByteArray& b
 void SimController::sendLater(int ms, QuarnBusMsgType type, quint8 param, const QByteArray& body)
 {
     QTimer::singleShot(ms, this, [this, type, param, body] { send(type, param, body); });
+}
+
+void SimController::refuse(const QuarnBusMsg& request, int expectedBodySize)
+{
+    qInfo().noquote() << QStringLiteral("%1 refused %2: body of %3 bytes, expected %4")
+                             .arg(deviceName(quint8(m_busId)), requestName(request))
+                             .arg(request.body.size())
+                             .arg(expectedBodySize);
 }

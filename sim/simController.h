@@ -22,6 +22,9 @@ protected:
     // The same, after ms; the controller's own timing (erase, flash push), not a fault.
     void sendLater(int ms, QuarnBusMsgType type, quint8 param = 0, const QByteArray& body = {});
 
+    // A request with a body of the wrong length gets no answer, only a line in the log.
+    void refuse(const QuarnBusMsg& request, int expectedBodySize);
+
     SimPort* port() const { return m_port; }
 
 private:

@@ -9,21 +9,28 @@
 #include "screens/homescreen.h"
 #include "screens/spectralAnalysis.h"
 #include "services/metaScreenShot.h"
+#include "services/sdCardMonitor.h"
+#include "services/versionInfo.h"
 #include "settings/adminOptionsSettings.h"
 #include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
 #include "setup/clockNotice.h"
+#include "setup/countrySettingSubscreenNew.h"
+#include "setup/informationSubscreen.h"
 #include "setup/setupscreen.h"
+#include "setup/userSettingsManagementSubscreen.h"
 #include "shell/iconStatusBar.h"
 #include "shell/panelDialogs.h"
 #include "shell/quarn24ex.h"
 #include "shell/slidingstackedwidget.h"
 #include "shell/startup.h"
 #include "sim/headSettings.h"
+#include "sim/mstController.h"
 #include "sim/radController.h"
 #include "sim/simScenario.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
+#include "tests/support/sandboxCard.h"
 #include "update/tscSDCardUpdateDialog.h"
 
 #include <QAbstractButton>
@@ -35,6 +42,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <functional>
 
@@ -243,6 +251,10 @@ int main(int argc, char** argv)
     window.findChild<SpectralAnalysis*>()->on_btnHome_clicked();
     settle(700);
 
+    // The keypad page, with the head's keys.
+    show(&Quarn24EX::doKeypad);
+    shoot("keypad");
+
     show(&Quarn24EX::doBarGraph);
     line->feed(result(15, 182, 46));
     shoot("bargraph");
@@ -319,5 +331,55 @@ int main(int argc, char** argv)
     shootUpdate("update_progress");
     update.ErrorHandler(4);
     shootUpdate("update_error");
+    update.hide();
+
+    // Subscreens at their place in the setup screen's stack (240 x 230 over the lower
+    // background), with two profiles on the card and the simulated head's zone list.
+    SandboxCard::SetReady(true);
+    SdCardMonitor::Get()->PollForCardStatus();
+    UserSettingsService::Get()->ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet::Set2);
+    UserSettingsService::Get()->ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet::Set5);
+    VersionInfo::Get();
+    for (quint8 cpu : {0, 1, 2, 3, 5, 4})
+        line->feed(fromHead(BusId::Mst, eGetSelectIdMsg, MstController::versionText(cpu) + '\0',
+                            char(cpu)));
+
+    QWidget setupArea;
+    setupArea.setObjectName(QStringLiteral("SetupScreen"));
+    setupArea.setStyleSheet(QStringLiteral(
+        "#SetupScreen{background-image: url(:/:/images/images/main_backgrd_lower.png);}"));
+    setupArea.setAttribute(Qt::WA_StyledBackground);
+    setupArea.setFixedSize(240, 230);
+    setupArea.show();
+    const auto shootSubscreen = [&](SettingSubscreenWidget* subscreen, const char* name) {
+        subscreen->setParent(&setupArea);
+        subscreen->setGeometry(0, 0, 240, 230);
+        subscreen->show();
+        settle(100);
+        setupArea.grab().save(out + QLatin1Char('/') + QLatin1String(name) +
+                              QStringLiteral(".png"));
+        subscreen->hide();
+    };
+    auto* profiles = new UserSettingsManagementSubscreen;
+    shootSubscreen(profiles, "setup_profiles");
+    auto* regions = new CountrySettingSubscreenNew;
+    line->feed(fromHead(BusId::Mst, eGetZoneListMsgResp, MstController::zoneList(false), 34));
+    shootSubscreen(regions, "setup_region");
+    auto* information = new InformationSubscreen;
+    line->feed(batteryStatus(87));
+    shootSubscreen(information, "setup_information");
+    information->findChild<QTabWidget*>()->setCurrentIndex(1);
+    shootSubscreen(information, "setup_information_battery");
+    information->findChild<QTabWidget*>()->setCurrentIndex(2);
+    shootSubscreen(information, "setup_information_contact");
+
+    // The save dialog as the profile page opens it, maximised over the panel.
+    profiles->setParent(&window);
+    profiles->setGeometry(0, 40, 240, 230);
+    profiles->show();
+    shootDialog("setup_profile_save", [profiles] {
+        profiles->findChild<QAbstractButton*>(QStringLiteral("saveButton"))->click();
+    });
+    profiles->hide();
     return 0;
 }

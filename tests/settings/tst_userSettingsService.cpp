@@ -8,6 +8,7 @@
 #include "settings/userSettingsService.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/sandboxCard.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -71,23 +72,7 @@ private:
         return service;
     }
 
-    static void setCard(bool ready)
-    {
-        const Board& board = Board::Get();
-        QDir().mkpath(QFileInfo(board.CardPresenceMarker()).path());
-        QDir().mkpath(QFileInfo(board.MountTable()).path());
-        QDir().mkpath(board.CardRoot());
-        QFile marker(board.CardPresenceMarker());
-        QFile mounts(board.MountTable());
-        if (ready) {
-            marker.open(QIODevice::WriteOnly);
-            mounts.open(QIODevice::WriteOnly);
-            mounts.write("/dev/mmcblk1p1 /media/mmcblk1p1 vfat rw 0 0\n");
-        } else {
-            marker.remove();
-            mounts.remove();
-        }
-    }
+    static void setCard(bool ready) { SandboxCard::SetReady(ready); }
 
 private slots:
     void initTestCase()

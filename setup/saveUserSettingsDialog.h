@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class SaveUserSettingsDialog;
+}
+
+// Asks where the current settings go: the internal profile or one of the six SD-card
+// profiles, which can be chosen only while the card is ready.
+class SaveUserSettingsDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit SaveUserSettingsDialog(QWidget* parent = nullptr);
+    ~SaveUserSettingsDialog() override;
+
+    bool isInternalSelected() const { return m_internalSelected; }
+    // 1 to 6, or -1 while the internal profile is chosen.
+    int selectedSdProfile() const { return m_selectedSdProfile; }
+
+    void UpdateButtonStatus();
+
+public slots:
+    void onSdCardStatusChange();
+    void on_internalButton_clicked();
+    void on_sdCard1Button_clicked();
+    void on_sdCard2Button_clicked();
+    void on_sdCard3Button_clicked();
+    void on_sdCard4Button_clicked();
+    void on_sdCard5Button_clicked();
+    void on_sdCard6Button_clicked();
+
+private:
+    void selectSdProfile(int n);
+
+    std::unique_ptr<Ui::SaveUserSettingsDialog> ui;
+    bool m_internalSelected = true;
+    int m_selectedSdProfile = -1;
+};
