@@ -19,6 +19,11 @@
 #include "sim/simScenario.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
+#include "setup/toolsSubscreen.h"
+#include "update/colorBarDisplayDialog.h"
+#include "update/diagnostics.h"
+#include "update/diagnosticsDialog.h"
+#include "update/touchScreenCalibrate.h"
 #include "update/tscSDCardUpdateDialog.h"
 
 #include <QAbstractButton>
@@ -30,6 +35,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <functional>
 
 namespace {
@@ -268,5 +274,72 @@ int main(int argc, char** argv)
     shootUpdate("update_progress");
     update.ErrorHandler(4);
     shootUpdate("update_error");
+    update.close();
+
+    // The tools page where the setup screen shows it: on the setup ground below the status
+    // bar, above the setup screen's arrow row.
+    QWidget setupGround;
+    setupGround.setObjectName(QStringLiteral("SetupScreen"));
+    setupGround.setStyleSheet(QStringLiteral(
+        "#SetupScreen{background-image: url(:/:/images/images/main_backgrd_lower.png);}"));
+    setupGround.setFixedSize(240, 280);
+    ToolsSubscreen tools(&setupGround);
+    tools.setGeometry(0, 0, 240, 230);
+    setupGround.show();
+    settle(50);
+    setupGround.grab().save(out + QStringLiteral("/tools.png"));
+    // The calibration's instructions over the panel; closing the box starts nothing.
+    window.show();
+    shootDialog("tools_instructions", [&tools] { tools.on_tsCalibrationButton_clicked(); });
+    setupGround.close();
+
+    const auto shootPanelDialog = [&](QDialog& dialog, const char* name) {
+        dialog.setWindowState(Qt::WindowNoState);
+        dialog.setFixedSize(240, 320);
+        dialog.show();
+        settle(50);
+        dialog.grab().save(out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+        dialog.close();
+    };
+    // The self-test with a card in the slot: every controller answers; then a run in which
+    // MST stays silent, as the watchdog reports it.
+    QDir().mkpath(Board::Get().CardRoot());
+    QFile(Board::Get().CardPresenceMarker()).open(QIODevice::WriteOnly);
+    {
+        QFile mounts(Board::Get().MountTable());
+        mounts.open(QIODevice::Append);
+        mounts.write("/dev/mmcblk1p1 /media/mmcblk1p1 vfat rw 0 0\n");
+    }
+    settle(1200);
+    const auto answerProbes = [&](bool mstAnswers) {
+        line->feed(fromHead(BusId::Bbm, eGetPingMsg, QByteArray(8, '\0')));
+        if (mstAnswers)
+            line->feed(fromHead(BusId::Mst, eGetSystemDataMsgResp, systemData()));
+        line->feed(fromHead(BusId::Rad, eGetSelectIdMsg, "RAD 1.0"));
+        line->feed(fromHead(BusId::Key, eGetTripLevelMsgRespToSet, QByteArray("\x04\x01", 2)));
+    };
+    {
+        DiagnosticsDialog diagnostics;
+        answerProbes(true);
+        shootPanelDialog(diagnostics, "diagnostics_pass");
+    }
+    {
+        DiagnosticsDialog diagnostics;
+        answerProbes(false);
+        diagnostics.diagnostics()->Timeout();
+        shootPanelDialog(diagnostics, "diagnostics_timeout");
+    }
+
+    // The calibration waiting for its second tap, and the colour bars with their caption.
+    TouchScreenCalibrate calibrate;
+    calibrate.setWindowState(Qt::WindowNoState);
+    calibrate.setFixedSize(240, 320);
+    QTest::mouseClick(&calibrate, Qt::LeftButton, {}, calibrate.CurrentTarget());
+    shootPanelDialog(calibrate, "calibration");
+    ColorBarDisplayDialog bars;
+    bars.setWindowState(Qt::WindowNoState);
+    bars.setFixedSize(240, 320);
+    bars.TimerExpired();
+    shootPanelDialog(bars, "color_bars");
     return 0;
 }
