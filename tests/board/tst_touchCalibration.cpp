@@ -82,6 +82,7 @@ private slots:
     void save_composesWithTheRecordInForce()
     {
         Board& board = Board::Get();
+        board.PrepareSandbox();
         const QVector<QPointF> raw = readingsOf(kTargets, 0, 1);
         // An old calibration that is off by a shift and a stretch.
         const std::optional<TouchCalibration> old = TouchCalibration::Fit(

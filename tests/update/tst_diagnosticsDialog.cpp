@@ -22,21 +22,7 @@ namespace {
 
 void setCard(Card card)
 {
-    const Board& board = Board::Get();
-    QDir().mkpath(QFileInfo(board.CardPresenceMarker()).path());
-    QDir().mkpath(QFileInfo(board.MountTable()).path());
-    QDir().mkpath(board.CardRoot());
-    QFile marker(board.CardPresenceMarker());
-    QFile mounts(board.MountTable());
-    if (card == Card::None) {
-        marker.remove();
-        mounts.remove();
-    } else {
-        marker.open(QIODevice::WriteOnly);
-        mounts.open(QIODevice::WriteOnly);
-        mounts.write(card == Card::Ready ? "/dev/mmcblk1p1 /media/mmcblk1p1 vfat rw 0 0\n"
-                                         : "/dev/mmcblk1p1 /media/mmcblk1p1 vfat ro,noatime 0 0\n");
-    }
+    QuarnTest::SetCard(card == Card::None ? "" : card == Card::Ready ? "rw" : "ro,noatime");
     QTRY_COMPARE(SdCardMonitor::Get()->IsCardReady(), card != Card::None);
 }
 

@@ -14,7 +14,6 @@
 #include "shell/keypad.h"
 #include "shell/panelDialogs.h"
 #include "sim/headSim.h"
-#include "sim/ptyDevice.h"
 #include "tests/sim/simHarness.h"
 #include "tests/support/quarnTest.h"
 #include "update/colorBarDisplayDialog.h"
@@ -23,7 +22,6 @@
 #include "update/touchScreenCalibrate.h"
 
 #include <QApplication>
-#include <QSerialPort>
 #include <QTimer>
 
 #include <functional>
@@ -92,15 +90,10 @@ private slots:
     {
         Board::Get().PrepareSandbox();
         UserSettingsStore::Configure();
-        auto* line = new PtyDevice;
-        QVERIFY(line->openPty());
-        m_sim = new HeadSim(line, SimHarness::fastOptions(), this);
+        m_sim = SimHarness::InstallAsProgramBus(this);
+        QVERIFY(m_sim);
         connect(m_sim->port(), &SimPort::received, this,
                 [this](const QuarnBusMsg& msg) { m_heard << msg; });
-        auto* port = new QSerialPort(line->slaveName());
-        port->setBaudRate(921600);
-        QVERIFY(port->open(QIODevice::ReadWrite));
-        QuarnBus::Install(port);
         QTRY_VERIFY(UserSettingsService::Get()->IsInitialSyncDone());
     }
 
