@@ -72,8 +72,9 @@ void ToolsSubscreen::on_factoryResetButton_clicked()
 
 void ToolsSubscreen::on_diagButton_clicked()
 {
+    // Maximised but not yet shown: a dialog already visible would not become modal.
     DiagnosticsDialog dialog(this);
-    dialog.showMaximized();
+    dialog.setWindowState(Qt::WindowMaximized);
     dialog.exec();
 }
 
@@ -86,6 +87,6 @@ void ToolsSubscreen::on_colorBarsButton_clicked()
 void ToolsSubscreen::on_pushButton_clicked()
 {
     KeypadDialog dialog(this);
-    dialog.showMaximized();
+    dialog.setWindowState(Qt::WindowMaximized);
     dialog.exec();
 }

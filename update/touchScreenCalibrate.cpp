@@ -8,6 +8,8 @@ TouchScreenCalibrate::TouchScreenCalibrate(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("TouchScreenCalibrate"));
     setFocusPolicy(Qt::StrongFocus);
     setModal(true);
+    // Covering the panel as the only window of a modal run, the dialog gets every tap
+    // without a mouse grab (which Qt's framebuffer platforms do not offer).
     setWindowState(Qt::WindowMaximized);
 }
 
@@ -58,17 +60,4 @@ void TouchScreenCalibrate::mouseReleaseEvent(QMouseEvent* event)
         accept();
     else
         update();
-}
-
-void TouchScreenCalibrate::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    activateWindow();
-    grabMouse();
-}
-
-void TouchScreenCalibrate::hideEvent(QHideEvent* event)
-{
-    releaseMouse();
-    QDialog::hideEvent(event);
 }

@@ -5,6 +5,7 @@
 #include "board/board.h"
 #include "board/touchCalibration.h"
 #include "bus/quarnBus.h"
+#include "bus/systemDataMsgs.h"
 #include "settings/chartTimeUserSetting.h"
 #include "settings/powerLevelUserSetting.h"
 #include "settings/powerOnScreenSetting.h"
@@ -22,6 +23,7 @@
 #include "update/touchScreenCalibrate.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTimer>
 
 #include <functional>
@@ -194,10 +196,10 @@ private slots:
         // The simulated head answers every probe; there is no card.
         QTest::newRow("diagnostics") << "diagButton" << Step([](QWidget* modal) {
             auto* dialog = qobject_cast<DiagnosticsDialog*>(modal);
-            if (!dialog || !dialog->diagnostics()->IsComplete())
+            if (!dialog || dialog->diagnostics()->IsWatchdogRunning())
                 return false;
             dialog->accept();
-            return dialog->isMaximized();
+            return dialog->diagnostics()->IsComplete() && dialog->isMaximized();
         });
         QTest::newRow("keypad") << "pushButton" << Step([](QWidget* modal) {
             auto* dialog = qobject_cast<KeypadDialog*>(modal);
