@@ -17,11 +17,9 @@ ColorBarDisplayDialog::ColorBarDisplayDialog(QWidget* parent) : QDialog(parent)
 void ColorBarDisplayDialog::TimerExpired()
 {
     m_caption = new QLabel(QStringLiteral("Tap to close"), this);
-    QFont font = this->font();
-    font.setPointSize(22);
-    m_caption->setFont(font);
-    // The caption sits on the blue band, where the style sheet's light text reads well.
-    m_caption->setStyleSheet(QStringLiteral("background: transparent;"));
+    // Its own sheet: the panel's style sheet sets a smaller size for every dialog label. The
+    // caption sits on the blue band, where the sheet's light text reads well.
+    m_caption->setStyleSheet(QStringLiteral("background: transparent; font-size: 22pt;"));
     m_caption->setGeometry(20, height() / 2, width(), 40);
     m_caption->show();
 }

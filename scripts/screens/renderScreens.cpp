@@ -11,6 +11,7 @@
 #include "services/metaScreenShot.h"
 #include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
+#include "shell/iconStatusBar.h"
 #include "shell/quarn24ex.h"
 #include "shell/slidingstackedwidget.h"
 #include "shell/startup.h"
@@ -164,13 +165,18 @@ int main(int argc, char** argv)
         window.grab().save(out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
     };
     // A modal dialog over the panel: shot once it is up and fitted, then closed.
-    const auto shootDialog = [&](const char* name, const std::function<void()>& open) {
-        QTimer::singleShot(300, [&, name] {
+    // A page below the status bar stands in for the stack's page when the screen that will
+    // hold it is not there.
+    const auto shootDialog = [&](const char* name, const std::function<void()>& open,
+                                 QWidget* page = nullptr) {
+        QTimer::singleShot(300, [&, name, page] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             QPixmap panel = window.grab();
             QPainter painter(&panel);
+            if (page)
+                painter.drawPixmap(0, 40, page->grab());
             painter.drawPixmap(dialog->geometry().topLeft() - window.geometry().topLeft(),
                                dialog->grab());
             painter.end();
@@ -288,9 +294,12 @@ int main(int argc, char** argv)
     setupGround.show();
     settle(50);
     setupGround.grab().save(out + QStringLiteral("/tools.png"));
-    // The calibration's instructions over the panel; closing the box starts nothing.
+    // The calibration's instructions over the panel, once the volume face has gone again;
+    // closing the box starts nothing.
     window.show();
-    shootDialog("tools_instructions", [&tools] { tools.on_tsCalibrationButton_clicked(); });
+    settle(IconStatusBar::kFaceMs + IconStatusBar::kSlideInMs + 300);
+    shootDialog(
+        "tools_instructions", [&tools] { tools.on_tsCalibrationButton_clicked(); }, &setupGround);
     setupGround.close();
 
     const auto shootPanelDialog = [&](QDialog& dialog, const char* name) {
