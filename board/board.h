@@ -54,7 +54,12 @@ public:
     // launcher hands it to tslib at every start of the program.
     QString TouchCalibrationFile() const;
 
-    enum class TouchCalibrationResult { Saved, Rejected, NotWritten };
+    enum class TouchCalibrationResult
+    {
+        Saved,
+        Rejected,
+        NotWritten
+    };
     // Turns taps on the targets into the calibration record of the next start. The taps
     // come through the calibration in force (tslib applies it before the program sees
     // them), so the new record is their fit applied after the one on file. Taps that fix

@@ -95,9 +95,9 @@ TouchCalibration TouchCalibration::After(const TouchCalibration& first) const
     const auto& a = m_m;
     const auto& f = first.m_m;
     TouchCalibration both;
-    both.m_m = {a[0] * f[0] + a[1] * f[3], a[0] * f[1] + a[1] * f[4],
+    both.m_m = {a[0] * f[0] + a[1] * f[3],        a[0] * f[1] + a[1] * f[4],
                 a[0] * f[2] + a[1] * f[5] + a[2], a[3] * f[0] + a[4] * f[3],
-                a[3] * f[1] + a[4] * f[4], a[3] * f[2] + a[4] * f[5] + a[5]};
+                a[3] * f[1] + a[4] * f[4],        a[3] * f[2] + a[4] * f[5] + a[5]};
     return both;
 }
 

@@ -22,7 +22,14 @@ public:
     // The tests in the order they are named; the time-out report lists them by name.
     static const QStringList& TestNames();
 
-    enum class FileResult { Passed, ReadOnly, Full, NotWritten, Differs };
+    enum class FileResult
+    {
+        Passed,
+        ReadOnly,
+        Full,
+        NotWritten,
+        Differs
+    };
     // Writes the text to path (replacing whatever is there), flushes it to storage, reads
     // it back and removes the file whatever the outcome. A read-only medium is not tried.
     static FileResult RunFileTest(const QString& path, bool readOnly);

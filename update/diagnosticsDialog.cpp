@@ -1,7 +1,7 @@
 #include "update/diagnosticsDialog.h"
 
-#include "update/diagnostics.h"
 #include "ui_diagnosticsDialog.h"
+#include "update/diagnostics.h"
 
 DiagnosticsDialog::DiagnosticsDialog(QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::DiagnosticsDialog>()),

@@ -40,10 +40,10 @@ void TouchScreenCalibrate::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     const QPoint target = CurrentTarget();
-    painter.fillRect(target.x() - kBarLength / 2, target.y() - kBarWidth / 2, kBarLength,
-                     kBarWidth, Qt::black);
-    painter.fillRect(target.x() - kBarWidth / 2, target.y() - kBarLength / 2, kBarWidth,
-                     kBarLength, Qt::black);
+    painter.fillRect(target.x() - kBarLength / 2, target.y() - kBarWidth / 2, kBarLength, kBarWidth,
+                     Qt::black);
+    painter.fillRect(target.x() - kBarWidth / 2, target.y() - kBarLength / 2, kBarWidth, kBarLength,
+                     Qt::black);
     // Which tap this is, away from every target.
     painter.setPen(Qt::darkGray);
     painter.drawText(QRect(0, height() / 4, width(), height() / 8), Qt::AlignCenter,

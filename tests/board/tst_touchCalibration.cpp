@@ -85,8 +85,9 @@ private slots:
         board.PrepareSandbox();
         const QVector<QPointF> raw = readingsOf(kTargets, 0, 1);
         // An old calibration that is off by a shift and a stretch.
-        const std::optional<TouchCalibration> old = TouchCalibration::Fit(
-            {{0, 0}, {0, 300}, {250, 300}, {250, 0}}, {{180, 3900}, {300, 330}, {4130, 230}, {3950, 3800}});
+        const std::optional<TouchCalibration> old =
+            TouchCalibration::Fit({{0, 0}, {0, 300}, {250, 300}, {250, 0}},
+                                  {{180, 3900}, {300, 330}, {4130, 230}, {3950, 3800}});
         QVERIFY(old);
         {
             QFile file(board.TouchCalibrationFile());
@@ -111,7 +112,8 @@ private slots:
         const QByteArray before = readFile(board.TouchCalibrationFile());
         QVector<QPointF> stray = kTargets;
         stray[4] = {200, 40};
-        QCOMPARE(board.SaveTouchCalibration(kTargets, stray), Board::TouchCalibrationResult::Rejected);
+        QCOMPARE(board.SaveTouchCalibration(kTargets, stray),
+                 Board::TouchCalibrationResult::Rejected);
         QCOMPARE(readFile(board.TouchCalibrationFile()), before);
     }
 };

@@ -41,10 +41,6 @@ public:
 
 private:
     friend void record(const QString& line);
-
-// The sandbox's card slot: a card mounted with these options ("rw", "ro"), or none when
-// the options are empty. The card monitor sees it at its next poll.
-void SetCard(const QByteArray& mountOptions);
     QStringList m_lines;
 };
 

@@ -15,7 +15,12 @@
 
 namespace {
 
-enum class Card { None, Ready, ReadOnly };
+enum class Card
+{
+    None,
+    Ready,
+    ReadOnly
+};
 } // namespace
 Q_DECLARE_METATYPE(Card)
 namespace {
@@ -68,8 +73,8 @@ private slots:
     {
         QTest::addColumn<Card>("card");
         QTest::addColumn<QStringList>("expected");
-        const QStringList answered{"Pass: BBM Response", "Pass: MST Response",
-                                   "Pass: RAD Response", "Pass: KEY Response"};
+        const QStringList answered{"Pass: BBM Response", "Pass: MST Response", "Pass: RAD Response",
+                                   "Pass: KEY Response"};
         QTest::newRow("card") << Card::Ready
                               << QStringList{"Starting diagnostic tests...", "Pass: NVM Test",
                                              "Pass: micro SD Test"} +
@@ -101,7 +106,7 @@ private slots:
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Diagnostics"));
         QVERIFY(dialog.findChild<QPlainTextEdit*>("plainTextEdit")->isReadOnly());
         QCOMPARE(BusTraffic::take(m_line), (QStringList{"to 46: 17 p0 []", "120 p0 []",
-                                                       "to 4b: 0 p0 []", "to 47: 82 p0 [04 01]"}));
+                                                        "to 4b: 0 p0 []", "to 47: 82 p0 [04 01]"}));
         QVERIFY(!QFile::exists(flashTestFile()));
         QVERIFY(!QFile::exists(Board::Get().CardRoot() + "test.txt"));
 
@@ -134,7 +139,8 @@ private slots:
                               "Pass: KEY Response", "FAIL: MST Response", "Pass: NVM Test",
                               "Pass: RAD Response", "Pass: micro SD Test"}));
         m_line->feed(kAnswers[1]);
-        QCOMPARE(lines(dialog).mid(14), (QStringList{"Pass: MST Response", "Diagnostics Complete"}));
+        QCOMPARE(lines(dialog).mid(14),
+                 (QStringList{"Pass: MST Response", "Diagnostics Complete"}));
         QVERIFY(!dialog.diagnostics()->IsWatchdogRunning());
     }
 };

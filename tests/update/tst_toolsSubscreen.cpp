@@ -4,7 +4,6 @@
 
 #include "board/board.h"
 #include "board/touchCalibration.h"
-#include "bus/quarnBus.h"
 #include "bus/systemDataMsgs.h"
 #include "settings/chartTimeUserSetting.h"
 #include "settings/powerLevelUserSetting.h"
@@ -14,7 +13,6 @@
 #include "setup/toolsSubscreen.h"
 #include "shell/keypad.h"
 #include "shell/panelDialogs.h"
-#include "sim/headSim.h"
 #include "tests/sim/simHarness.h"
 #include "tests/support/quarnTest.h"
 #include "update/colorBarDisplayDialog.h"
@@ -70,6 +68,11 @@ ModalScript::Step answerBox(const QString& title, QMessageBox::StandardButton bu
 
 using Step = ModalScript::Step;
 
+void click(ToolsSubscreen& page, const QString& button)
+{
+    page.findChild<QPushButton*>(button)->click();
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Step)
@@ -80,12 +83,6 @@ class TestToolsSubscreen : public QObject
 private:
     HeadSim* m_sim = nullptr;
     QList<QuarnBusMsg> m_heard;
-
-    template <typename T>
-    T* button(ToolsSubscreen& page, const char* name)
-    {
-        return page.findChild<T*>(QLatin1String(name));
-    }
 
 private slots:
     void initTestCase()
@@ -126,18 +123,19 @@ private slots:
                                 return dialog->TapsTaken() == TouchScreenCalibrate::kPoints;
                             },
                             answerBox("Done!", QMessageBox::Ok, &done)});
-        button<QPushButton>(page, "tsCalibrationButton")->click();
+        click(page, "tsCalibrationButton");
         QTRY_VERIFY(script.done());
 
-        QVERIFY(!instructions.contains("#000000"));
-        QVERIFY(instructions.startsWith("Carefully and briefly tap each crosshair"));
-        QVERIFY(done.startsWith("Touch screen calibration is complete!"));
-        QVERIFY(done.contains("next starts"));
+        QCOMPARE(TouchScreenCalibrate::ScreenPoints({240, 320}),
+                 (QVector<QPointF>{{24, 32}, {24, 288}, {216, 288}, {216, 32}, {120, 160}}));
+        QVERIFY(instructions.startsWith("Carefully and briefly tap") &&
+                !instructions.contains('<'));
+        QVERIFY(done.startsWith("Touch screen calibration is complete!") &&
+                done.contains("next starts"));
         QFile file(Board::Get().TouchCalibrationFile());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const std::optional<TouchCalibration> saved = TouchCalibration::FromRecord(file.readAll());
-        QVERIFY(saved);
-        QCOMPARE(taps.size(), 5);
+        QVERIFY(saved && taps.size() == 5);
         for (int i = 0; i < taps.size(); ++i) {
             const QPointF miss = saved->Map(taps[i]) - targets[i];
             QVERIFY(qAbs(miss.x()) < 0.5 && qAbs(miss.y()) < 0.5);
@@ -155,7 +153,7 @@ private slots:
                                 }
                                 return false;
                             }});
-        button<QPushButton>(page, "tsCalibrationButton")->click();
+        click(page, "tsCalibrationButton");
         QTest::qWait(ToolsSubscreen::kCalibrationDelayMs + 300);
         QVERIFY(!calibrationShown);
     }
@@ -171,7 +169,7 @@ private slots:
         m_heard.clear();
 
         ToolsSubscreen page;
-        button<QPushButton>(page, "factoryResetButton")->click();
+        click(page, "factoryResetButton");
         QTRY_COMPARE(PowerLevelUserSetting().Get(), 15);
         QCOMPARE(m_sim->mst()->settings().powerLevel, quint8(15));
         QCOMPARE(ChartTimeUserSetting().Get(), 1);
@@ -215,7 +213,7 @@ private slots:
         QFETCH(Step, close);
         ToolsSubscreen page;
         ModalScript script({close});
-        button<QPushButton>(page, qPrintable(buttonName))->click();
+        click(page, buttonName);
         QVERIFY(script.done());
     }
 };
