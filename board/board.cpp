@@ -1,11 +1,15 @@
 #include "board/board.h"
 
+#include "board/touchCalibration.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSaveFile>
 
+#include <cmath>
 #include <libudev.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -87,6 +91,32 @@ QString Board::BacklightBrightnessFile() const { return devicePath(kBacklightBri
 QString Board::BacklightPowerFile() const { return devicePath(kBacklightPower); }
 QString Board::TouchCalibrationFile() const { return devicePath(kTouchCalibration); }
 QString Board::CardPresenceMarker() const { return devicePath(kCardPresenceMarker); }
+
+Board::TouchCalibrationResult Board::SaveTouchCalibration(const QVector<QPointF>& targets,
+                                                          const QVector<QPointF>& taps) const
+{
+    const std::optional<TouchCalibration> fit = TouchCalibration::Fit(targets, taps);
+    if (!fit)
+        return TouchCalibrationResult::Rejected;
+    for (int i = 0; i < targets.size(); ++i) {
+        const QPointF miss = fit->Map(taps[i]) - targets[i];
+        if (std::hypot(miss.x(), miss.y()) > kTouchTolerancePx)
+            return TouchCalibrationResult::Rejected;
+    }
+    QFile current(TouchCalibrationFile());
+    TouchCalibration inForce;
+    if (current.open(QIODevice::ReadOnly))
+        inForce = TouchCalibration::FromRecord(current.read(4096)).value_or(TouchCalibration());
+    current.close();
+
+    // Written whole or not at all: a half record would cost the touch screen at next start.
+    QSaveFile file(TouchCalibrationFile());
+    if (!file.open(QIODevice::WriteOnly) || file.write(fit->After(inForce).ToRecord()) < 0 ||
+        !file.commit())
+        return TouchCalibrationResult::NotWritten;
+    SyncFileSystems();
+    return TouchCalibrationResult::Saved;
+}
 
 QString Board::BusCaptureFile() const
 {
@@ -214,6 +244,19 @@ bool Board::IsCardMounted() const
         return false;
     }
     return mounts.readAll().contains(kCardPartition);
+}
+
+bool Board::IsCardReadOnly() const
+{
+    QFile mounts(MountTable());
+    if (!mounts.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    for (const QByteArray& line : mounts.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() >= 4 && fields[0].contains(kCardPartition))
+            return fields[3].split(',').contains("ro");
+    }
+    return false;
 }
 
 void Board::StartCardProgram(QProcess& process, const QString& program) const

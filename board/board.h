@@ -3,6 +3,9 @@
 #include <QDateTime>
 #include <QString>
 
+#include <QPointF>
+#include <QVector>
+
 #include <memory>
 
 class QProcess;
@@ -50,6 +53,22 @@ public:
     // settings on the flash, so that it survives a new root file system; the board's
     // launcher hands it to tslib at every start of the program.
     QString TouchCalibrationFile() const;
+
+    enum class TouchCalibrationResult
+    {
+        Saved,
+        Rejected,
+        NotWritten
+    };
+    // Turns taps on the targets into the calibration record of the next start. The taps
+    // come through the calibration in force (tslib applies it before the program sees
+    // them), so the new record is their fit applied after the one on file. Taps that fix
+    // no map, or a map that misses a target by more than kTouchTolerancePx, are rejected:
+    // a wrong record would leave a touch screen that cannot be used to mend it. On any
+    // failure the file stays as it was.
+    static constexpr double kTouchTolerancePx = 12;
+    TouchCalibrationResult SaveTouchCalibration(const QVector<QPointF>& targets,
+                                                const QVector<QPointF>& taps) const;
     // Sandbox only: the file whose presence means "a card sits in the slot".
     QString CardPresenceMarker() const;
 
@@ -82,6 +101,9 @@ public:
     // Whether the card's first partition is in the mount table; an unreadable table is
     // logged and counts as not mounted.
     bool IsCardMounted() const;
+    // Whether the mount table has the card's first partition mounted read-only (a card with
+    // its write-protect switch set).
+    bool IsCardReadOnly() const;
     // Starts a program from the card (the update script) without arguments, with read and
     // write channels.
     void StartCardProgram(QProcess& process, const QString& program) const;

@@ -39,8 +39,11 @@ void FlashTargetController::handle(const QuarnBusMsg& r)
         m_packetsExpected = 0;
         break;
     case eQuarnActivateHapticRequest:
-        if (busId() == BusId::Key)
+        // The keypad acknowledges a pulse; the self-test counts that as its answer.
+        if (busId() == BusId::Key) {
             ++m_pulses;
+            send(eGetTripLevelMsgRespToSet, 0, r.body);
+        }
         break;
     default:
         break;

@@ -8,7 +8,7 @@
 
 // A controller the program can reprogram (HCC, KEY): status text with its hardware code,
 // section erase, the stream of write packets with its checksum answer, and reset. KEY
-// also takes the vibration pulses.
+// also takes the vibration pulses and acknowledges each.
 class FlashTargetController : public SimController
 {
     Q_OBJECT

@@ -18,6 +18,7 @@
 #include "setup/countrySettingSubscreenNew.h"
 #include "setup/informationSubscreen.h"
 #include "setup/setupscreen.h"
+#include "setup/toolsSubscreen.h"
 #include "setup/userSettingsManagementSubscreen.h"
 #include "shell/iconStatusBar.h"
 #include "shell/panelDialogs.h"
@@ -30,7 +31,11 @@
 #include "sim/simScenario.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
-#include "tests/support/sandboxCard.h"
+#include "tests/support/quarnTest.h"
+#include "update/colorBarDisplayDialog.h"
+#include "update/diagnostics.h"
+#include "update/diagnosticsDialog.h"
+#include "update/touchScreenCalibrate.h"
 #include "update/tscSDCardUpdateDialog.h"
 
 #include <QAbstractButton>
@@ -44,6 +49,7 @@
 #include <QElapsedTimer>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <functional>
 
 namespace {
@@ -172,13 +178,18 @@ int main(int argc, char** argv)
         window.grab().save(out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
     };
     // A modal dialog over the panel: shot once it is up and fitted, then closed.
-    const auto shootDialog = [&](const char* name, const std::function<void()>& open) {
-        QTimer::singleShot(300, [&, name] {
+    // A page below the status bar stands in for the stack's page when the screen that will
+    // hold it is not there.
+    const auto shootDialog = [&](const char* name, const std::function<void()>& open,
+                                 QWidget* page = nullptr) {
+        QTimer::singleShot(300, [&, name, page] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             QPixmap panel = window.grab();
             QPainter painter(&panel);
+            if (page)
+                painter.drawPixmap(0, 40, page->grab());
             painter.drawPixmap(dialog->geometry().topLeft() - window.geometry().topLeft(),
                                dialog->grab());
             painter.end();
@@ -335,7 +346,7 @@ int main(int argc, char** argv)
 
     // Subscreens at their place in the setup screen's stack (240 x 230 over the lower
     // background), with two profiles on the card and the simulated head's zone list.
-    SandboxCard::SetReady(true);
+    QuarnTest::SetCard("rw");
     SdCardMonitor::Get()->PollForCardStatus();
     UserSettingsService::Get()->ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet::Set2);
     UserSettingsService::Get()->ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet::Set5);
@@ -381,5 +392,74 @@ int main(int argc, char** argv)
         profiles->findChild<QAbstractButton*>(QStringLiteral("saveButton"))->click();
     });
     profiles->hide();
+
+    // The tools page where the setup screen shows it: on the setup ground below the status
+    // bar, above the setup screen's arrow row.
+    QWidget setupGround;
+    setupGround.setObjectName(QStringLiteral("SetupScreen"));
+    setupGround.setStyleSheet(QStringLiteral(
+        "#SetupScreen{background-image: url(:/:/images/images/main_backgrd_lower.png);}"));
+    setupGround.setFixedSize(240, 280);
+    ToolsSubscreen tools(&setupGround);
+    tools.setGeometry(0, 0, 240, 230);
+    setupGround.show();
+    settle(50);
+    setupGround.grab().save(out + QStringLiteral("/tools.png"));
+    // The calibration's instructions over the panel, once the volume face has gone again;
+    // closing the box starts nothing.
+    window.show();
+    settle(IconStatusBar::kFaceMs + IconStatusBar::kSlideInMs + 300);
+    shootDialog(
+        "tools_instructions", [&tools] { tools.on_tsCalibrationButton_clicked(); }, &setupGround);
+    setupGround.close();
+
+    const auto shootPanelDialog = [&](QDialog& dialog, const char* name) {
+        dialog.setWindowState(Qt::WindowNoState);
+        dialog.setFixedSize(240, 320);
+        dialog.show();
+        settle(50);
+        dialog.grab().save(out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+        dialog.close();
+    };
+    // The self-test with a card in the slot: every controller answers; then a run in which
+    // MST stays silent, as the watchdog reports it.
+    QDir().mkpath(Board::Get().CardRoot());
+    QFile(Board::Get().CardPresenceMarker()).open(QIODevice::WriteOnly);
+    {
+        QFile mounts(Board::Get().MountTable());
+        mounts.open(QIODevice::Append);
+        mounts.write("/dev/mmcblk1p1 /media/mmcblk1p1 vfat rw 0 0\n");
+    }
+    settle(1200);
+    const auto answerProbes = [&](bool mstAnswers) {
+        line->feed(fromHead(BusId::Bbm, eGetPingMsg, QByteArray(8, '\0')));
+        if (mstAnswers)
+            line->feed(fromHead(BusId::Mst, eGetSystemDataMsgResp, systemData()));
+        line->feed(fromHead(BusId::Rad, eGetSelectIdMsg, "RAD 1.0"));
+        line->feed(fromHead(BusId::Key, eGetTripLevelMsgRespToSet, QByteArray("\x04\x01", 2)));
+    };
+    {
+        DiagnosticsDialog diagnostics;
+        answerProbes(true);
+        shootPanelDialog(diagnostics, "diagnostics_pass");
+    }
+    {
+        DiagnosticsDialog diagnostics;
+        answerProbes(false);
+        diagnostics.diagnostics()->Timeout();
+        shootPanelDialog(diagnostics, "diagnostics_timeout");
+    }
+
+    // The calibration waiting for its second tap, and the colour bars with their caption.
+    TouchScreenCalibrate calibrate;
+    calibrate.setWindowState(Qt::WindowNoState);
+    calibrate.setFixedSize(240, 320);
+    QTest::mouseClick(&calibrate, Qt::LeftButton, {}, calibrate.CurrentTarget());
+    shootPanelDialog(calibrate, "calibration");
+    ColorBarDisplayDialog bars;
+    bars.setWindowState(Qt::WindowNoState);
+    bars.setFixedSize(240, 320);
+    bars.TimerExpired();
+    shootPanelDialog(bars, "color_bars");
     return 0;
 }

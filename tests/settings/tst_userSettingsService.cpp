@@ -8,7 +8,6 @@
 #include "settings/userSettingsService.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/quarnTest.h"
-#include "tests/support/sandboxCard.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -72,7 +71,7 @@ private:
         return service;
     }
 
-    static void setCard(bool ready) { SandboxCard::SetReady(ready); }
+    static void setCard(bool ready) { QuarnTest::SetCard(ready ? "rw" : ""); }
 
 private slots:
     void initTestCase()

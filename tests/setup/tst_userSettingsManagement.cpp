@@ -10,7 +10,6 @@
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
-#include "tests/support/sandboxCard.h"
 #include "tests/support/settledLine.h"
 
 #include <QAbstractButton>
@@ -51,7 +50,7 @@ QByteArray readFile(const QString& path)
 
 void setCard(bool ready)
 {
-    SandboxCard::SetReady(ready);
+    QuarnTest::SetCard(ready ? "rw" : "");
     SdCardMonitor::Get()->PollForCardStatus();
 }
 

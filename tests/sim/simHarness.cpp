@@ -3,6 +3,7 @@
 #include "bus/quarnBus.h"
 #include "sim/ptyDevice.h"
 
+#include <QSerialPort>
 #include <QtTest>
 
 SimOptions SimHarness::fastOptions()
@@ -13,6 +14,25 @@ SimOptions SimHarness::fastOptions()
     options.mst.scan = {20, 2, 40};
     options.flash = {5, 1, 5};
     return options;
+}
+
+HeadSim* SimHarness::InstallAsProgramBus(QObject* parent, const SimOptions& options)
+{
+    auto* line = new PtyDevice;
+    if (!line->openPty()) {
+        delete line;
+        return nullptr;
+    }
+    auto* sim = new HeadSim(line, options, parent);
+    auto* port = new QSerialPort(line->slaveName());
+    port->setBaudRate(921600);
+    if (!port->open(QIODevice::ReadWrite)) {
+        delete port;
+        delete sim;
+        return nullptr;
+    }
+    QuarnBus::Install(port);
+    return sim;
 }
 
 SimHarness::SimHarness(const SimOptions& options)

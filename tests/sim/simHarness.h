@@ -16,6 +16,10 @@ public:
     // No unsolicited results and short controller timings.
     static SimOptions fastOptions();
 
+    // The head on a pseudo-terminal whose other end becomes the program's own bus
+    // (QuarnBus::Get()), for tests of whole screens and services; null when no line opens.
+    static HeadSim* InstallAsProgramBus(QObject* parent, const SimOptions& options = fastOptions());
+
     explicit SimHarness(const SimOptions& options = fastOptions());
     ~SimHarness();
     SimHarness(const SimHarness&) = delete;

@@ -99,11 +99,13 @@ private slots:
         QCOMPARE(h.received(eSetEepromMsg).size(), 1);
     }
 
-    void hapticPulse_reachesKeyOnly()
+    void hapticPulse_reachesKeyOnly_andIsAcknowledged()
     {
         SimHarness h;
-        h.send(QuarnActivateHapticRequest(50));
-        QTRY_COMPARE(h.sim().key()->pulseCount(), 1);
+        const QuarnBusMsg ack =
+            h.ask(QuarnActivateHapticRequest(50), eGetTripLevelMsgRespToSet, BusId::Key);
+        QCOMPARE(ack.body, QByteArray("\x04\x32", 2));
+        QCOMPARE(h.sim().key()->pulseCount(), 1);
         QCOMPARE(h.sim().hcc()->pulseCount(), 0);
         QCOMPARE(h.sim().mst()->settings().tripLevel, quint8(10));
     }

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -52,6 +54,24 @@ void record(const QString& line)
 QString SandboxRoot()
 {
     return s_sandbox ? s_sandbox->path() : QString();
+}
+
+void SetCard(const QByteArray& mountOptions)
+{
+    const Board& board = Board::Get();
+    QDir().mkpath(QFileInfo(board.CardPresenceMarker()).path());
+    QDir().mkpath(QFileInfo(board.MountTable()).path());
+    QDir().mkpath(board.CardRoot());
+    QFile marker(board.CardPresenceMarker());
+    QFile mounts(board.MountTable());
+    if (mountOptions.isEmpty()) {
+        marker.remove();
+        mounts.remove();
+        return;
+    }
+    marker.open(QIODevice::WriteOnly);
+    mounts.open(QIODevice::WriteOnly);
+    mounts.write("/dev/mmcblk1p1 /media/mmcblk1p1 vfat " + mountOptions + " 0 0\n");
 }
 
 void AllowWarning(const QRegularExpression& pattern)

@@ -22,6 +22,10 @@ void AllowWarning(const QRegularExpression& pattern);
 
 void record(const QString& line);
 
+// The sandbox's card slot: a card mounted with these options ("rw", "ro"), or none when
+// the options are empty. The card monitor sees it at its next poll.
+void SetCard(const QByteArray& mountOptions);
+
 // Records every message while it lives.
 class LogCapture
 {

@@ -7,7 +7,6 @@
 #include "services/versionInfo.h"
 #include "settings/userSettingsStore.h"
 #include "sim/headSim.h"
-#include "sim/ptyDevice.h"
 #include "tests/sim/simHarness.h"
 #include "tests/support/quarnTest.h"
 #include "update/packageBuilder.h"
@@ -17,7 +16,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QSerialPort>
 
 using Fault = FlashTargetController::Fault;
 
@@ -123,15 +121,10 @@ private slots:
     {
         Board::Get().PrepareSandbox();
         UserSettingsStore::Configure();
-        auto* line = new PtyDevice;
-        QVERIFY(line->openPty());
-        m_sim = new HeadSim(line, SimHarness::fastOptions(), this);
+        m_sim = SimHarness::InstallAsProgramBus(this);
+        QVERIFY(m_sim);
         connect(m_sim->port(), &SimPort::received, this,
                 [this](const QuarnBusMsg& msg) { m_heard << msg; });
-        auto* port = new QSerialPort(line->slaveName());
-        port->setBaudRate(921600);
-        QVERIFY(port->open(QIODevice::ReadWrite));
-        QuarnBus::Install(port);
         // The hardware codes come from the controllers' status texts.
         VersionInfo::Get();
         QTRY_VERIFY_WITH_TIMEOUT(!VersionInfo::Get()->GetKeypadStatus().isEmpty(), 5000);

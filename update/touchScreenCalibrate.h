@@ -1,0 +1,39 @@
+#pragma once
+
+#include "board/board.h"
+
+#include <QDialog>
+#include <QPointF>
+#include <QVector>
+
+// Five crosshairs, one after the other, each to be tapped: top-left, bottom-left,
+// bottom-right, top-right and centre. The fifth tap hands the taps to the board layer,
+// which turns them into the touch calibration of the next start.
+class TouchScreenCalibrate : public QDialog
+{
+    Q_OBJECT
+public:
+    static constexpr int kPoints = 5;
+    static constexpr int kBarLength = 21;
+    static constexpr int kBarWidth = 3;
+
+    explicit TouchScreenCalibrate(QWidget* parent = nullptr);
+
+    // The targets on a screen of this size, in the order they are shown.
+    static QVector<QPointF> ScreenPoints(const QSize& size);
+    // The target the next tap is for; the last one once all are taken.
+    QPoint CurrentTarget() const;
+    int TapsTaken() const { return m_taps.size(); }
+    Board::TouchCalibrationResult calibrationResult() const { return m_result; }
+
+public slots:
+    void accept() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QVector<QPointF> m_taps;
+    Board::TouchCalibrationResult m_result = Board::TouchCalibrationResult::Rejected;
+};
