@@ -17,6 +17,7 @@
 #include "bus/quarnBus.h"
 #include "screens/bargraph.h"
 #include "shell/quarn24ex.h"
+#include "shell/slidingstackedwidget.h"
 #include "shell/startup.h"
 
 #include <QApplication>
@@ -74,6 +75,17 @@ Quarn24EX* mainWindow()
     return nullptr;
 }
 
+// Time the main thread has spent waiting for a processor while runnable, from the
+// scheduler's statistics: on a machine shared with other builds it is most of the wall time.
+double runQueueWaitMs()
+{
+    QFile file(QStringLiteral("/proc/self/schedstat"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = file.readAll().simplified().split(' ');
+    return fields.value(1).toDouble() / 1e6;
+}
+
 // Runs the event loop until done() holds or the time is up.
 bool waitFor(const std::function<bool()>& done, int timeoutMs)
 {
@@ -85,6 +97,16 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
+}
+
+// Shows a page and waits until its slide has ended (slow under valgrind).
+QWidget* showPage(Quarn24EX* window, void (Quarn24EX::*slot)(), Quarn24EX::Page page)
+{
+    (window->*slot)();
+    auto* stack = window->findChild<SlidingStackedWidget*>();
+    QWidget* shown = window->page(page);
+    waitFor([&] { return shown->isVisible() && !stack->isSliding(); }, 20000);
+    return shown;
 }
 
 void waitMs(int ms)
@@ -145,24 +167,22 @@ struct Sandbox
     QTemporaryDir dir;
     QString root() const { return dir.path() + QStringLiteral("/board"); }
 
-    // Keeps the run's settings and runtime files out of the user's home.
     void use(const QString& serialDevice) const
     {
-        qputenv("XDG_RUNTIME_DIR", dir.path().toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
         Board::UseSandbox(root(), serialDevice);
         Board::Get().PrepareSandbox();
     }
 };
 
-// One start in this process: prints "@startup <monotonic ms at first paint> <process ms>"
+// One start in this process: prints "@startup <monotonic ms at first paint> <process ms>
+// <ms waited for a processor>"
 // and then "@rss <KiB>" after painting every page.
 int startupOnce(QApplication& app)
 {
     const Sandbox sandbox;
     sandbox.use(sandbox.root() + QStringLiteral("/dev/no-line")); // no head: the line stays shut
     FirstPaint filter([&app] {
-        std::printf("@startup %.3f %.3f\n", monotonicMs(), processMs());
+        std::printf("@startup %.3f %.3f %.3f\n", monotonicMs(), processMs(), runQueueWaitMs());
         Quarn24EX* window = mainWindow();
         for (int page = Quarn24EX::eHomePage; page <= Quarn24EX::eSpectralPage; ++page)
             window->page(Quarn24EX::Page(page))->grab();
@@ -181,6 +201,7 @@ int startupOnce(QApplication& app)
 int startup(int runs)
 {
     std::vector<double> walls;
+    std::vector<double> running; // wall less the waits for a processor
     std::vector<double> cpus;
     std::vector<double> rss;
     for (int run = 0; run < runs; ++run) {
@@ -194,9 +215,10 @@ int startup(int runs)
         }
         for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
             const QList<QByteArray> f = line.split(' ');
-            if (f.value(0) == "@startup" && f.size() == 3) {
+            if (f.value(0) == "@startup" && f.size() == 4) {
                 walls.push_back(f[1].toDouble() - start);
                 cpus.push_back(f[2].toDouble());
+                running.push_back(walls.back() - f[3].toDouble());
             } else if (f.value(0) == "@rss" && f.size() == 2) {
                 rss.push_back(f[1].toDouble() / 1024);
             }
@@ -206,12 +228,13 @@ int startup(int runs)
         std::printf("start-up runs reported nothing\n");
         return 1;
     }
-    const double wall = *std::min_element(walls.begin(), walls.end());
-    std::printf("start-up to first paint over %d runs: best %.1f ms, median %.1f ms; processor "
+    const double best = *std::min_element(running.begin(), running.end());
+    std::printf("start-up to first paint over %d runs: wall best %.1f ms, median %.1f ms; less "
+                "the main thread's waits for a processor best %.1f ms, median %.1f ms; processor "
                 "time best %.1f ms; peak RSS median %.1f MiB\n",
-                runs, wall, median(walls), *std::min_element(cpus.begin(), cpus.end()),
-                median(rss));
-    BenchRow("start-up to first paint", wall, "ms", Better::Lower, 400);
+                runs, *std::min_element(walls.begin(), walls.end()), median(walls), best,
+                median(running), *std::min_element(cpus.begin(), cpus.end()), median(rss));
+    BenchRow("start-up to first paint", best, "ms", Better::Lower, 400);
     BenchRow("peak RSS, every page painted", median(rss), "MiB", Better::Lower, 60);
     return 0;
 }
@@ -240,8 +263,8 @@ int load(QApplication& app, int rate, int windows, int seconds, const QString& h
             if (msg.type == eQuarnGetResultResponseMsg)
                 ++results;
         });
-        window->doChartRecorder();
-        waitMs(3000); // the slide, the head's answers to the start-up requests
+        showPage(window, &Quarn24EX::doChartRecorder, Quarn24EX::eChartPage);
+        waitMs(2000); // the head's answers to the start-up requests
         std::vector<double> shares;
         std::vector<double> rates;
         for (int w = 0; w < windows; ++w) {
@@ -281,9 +304,7 @@ int touch(QApplication& app, int touches)
     QuarnBus::Install(line = new RecordingLine);
     QTimer::singleShot(0, &app, [&] {
         Quarn24EX* window = mainWindow();
-        window->doBarGraph();
-        waitMs(1000);
-        QWidget* bars = window->page(Quarn24EX::eBarGraphPage);
+        QWidget* bars = showPage(window, &Quarn24EX::doBarGraph, Quarn24EX::eBarGraphPage);
         QWindow* handle = window->windowHandle();
         std::vector<double> latencies;
         for (int i = 0; i < touches; ++i) {
@@ -315,32 +336,64 @@ int touch(QApplication& app, int touches)
     return code ? code : exitCode;
 }
 
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
 int repaint(QApplication& app, int repaints)
 {
     const Sandbox sandbox;
     sandbox.use(sandbox.root() + QStringLiteral("/dev/no-line"));
     QuarnBus::Install(new RecordingLine);
+    int code = 0;
     QTimer::singleShot(0, &app, [&] {
         Quarn24EX* window = mainWindow();
-        window->doBarGraph();
-        waitMs(1000);
-        auto* bars = static_cast<Bargraph*>(window->page(Quarn24EX::eBarGraphPage));
+        auto* bars = static_cast<Bargraph*>(
+            showPage(window, &Quarn24EX::doBarGraph, Quarn24EX::eBarGraphPage));
+        PaintCounter painted;
+        bars->installEventFilter(&painted);
         // The best of several batches: a busy machine's interruptions stay out of one of them.
-        double best = 1e9;
-        for (int batch = 0; batch < 10; ++batch) {
-            const double start = threadMs();
-            for (int i = 0; i < repaints; ++i) {
-                bars->NewHarmonicData(15, 40 + (i * 7) % 200, 30 + (i * 13) % 200);
-                bars->repaint();
+        const auto best = [&](const std::function<void(int)>& once) {
+            double fastest = 1e9;
+            for (int batch = 0; batch < 10; ++batch) {
+                const double start = threadMs();
+                for (int i = 0; i < repaints; ++i)
+                    once(batch * repaints + i);
+                fastest = std::min(fastest, (threadMs() - start) / repaints);
             }
-            best = std::min(best, (threadMs() - start) / repaints);
+            return fastest;
+        };
+        // As a result arrives: new heights of all three bars, and the repaint they ask for.
+        const double perResult = best([&](int i) {
+            bars->NewHarmonicData(15 + i % 2, 40 + (i * 7) % 200, 30 + (i * 13) % 200);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        });
+        const int perResultPaints = painted.count;
+        // The whole page with its buttons, as after a page change or a setting.
+        const double whole = best([&](int) { bars->repaint(); });
+        std::printf("bar graph repaint (10 batches of %d): after a result that moves every bar "
+                    "best %.3f ms, the whole page best %.3f ms\n",
+                    repaints, perResult, whole);
+        if (perResultPaints != 10 * repaints) {
+            std::printf("%d results painted %d times\n", 10 * repaints, perResultPaints);
+            code = 1;
         }
-        std::printf("bar graph repaint (all bars drawn, 10 batches of %d): best %.3f ms\n",
-                    repaints, best);
-        BenchRow("bar graph repaint", best, "ms", Better::Lower, 0.3);
+        BenchRow("bar graph repaint after a result", perResult, "ms", Better::Lower, 0.3);
         app.quit();
     });
-    return RunInstrument(app);
+    const int exitCode = RunInstrument(app);
+    return code ? code : exitCode;
 }
 
 } // namespace
@@ -348,6 +401,10 @@ int repaint(QApplication& app, int repaints)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Keeps the runtime and configuration files of the run out of the user's home.
+    const QTemporaryDir home;
+    qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
     const auto arg = [&](int i, int fallback) { return argc > i ? std::max(1, atoi(argv[i])) : fallback; };
     if (mode == "startup") {
