@@ -106,12 +106,12 @@ double spectralCycleUs(int cycles)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir sandbox;
+    qputenv("XDG_RUNTIME_DIR", sandbox.path().toLocal8Bit());
     QApplication app(argc, argv);
     const int ticks = argc > 1 ? qMax(1, std::atoi(argv[1])) : 600;
     const int cycles = argc > 2 ? qMax(1, std::atoi(argv[2])) : 20000;
 
-    QTemporaryDir sandbox;
-    qputenv("XDG_RUNTIME_DIR", sandbox.path().toLocal8Bit());
     Board::UseSandbox(sandbox.path(), sandbox.path() + QStringLiteral("/dev/ttyO1"));
     Board::Get().PrepareSandbox();
     QuarnResources::Init();
