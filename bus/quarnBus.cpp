@@ -168,6 +168,8 @@ void QuarnBus::createReceiver()
 {
     m_receiver = new QuarnBusMsgReceiver(this, GetMyBusId());
     connect(m_receiver, &QuarnBusMsgReceiver::newMsgReady, this, &QuarnBus::onNewRawMsg);
+    connect(m_receiver, &QuarnBusMsgReceiver::aboutToGiveUpPartialFrame, this,
+            &QuarnBus::onReadyRead);
     connect(m_port.get(), &QIODevice::bytesWritten, this,
             [this] { m_deviceBacklog = m_port->bytesToWrite(); });
 }

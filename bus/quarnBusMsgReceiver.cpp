@@ -3,62 +3,163 @@
 #include "bus/quarnBusMsg.h"
 
 #include <QDebug>
+#include <QElapsedTimer>
 
-namespace {
-// A failure inside a state function; caught only in giveNewData().
-struct ReceiveFailure
+// A failure inside a state function; caught only where the bytes are fed.
+struct QuarnBusMsgReceiver::Failure
 {
     const char* text;
-    QuarnBusMsgReceiver::RejectReason reason = QuarnBusMsgReceiver::RejectReason::OutOfStep;
+    RejectReason reason = RejectReason::OutOfStep;
 };
+
+static_assert(int(QuarnBusMsgReceiver::RejectReason::TimedOut) == 4, "one count per reason");
+
+namespace {
+
+qint64 monotonicMs()
+{
+    static QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return clock.elapsed();
+}
 } // namespace
 
 QuarnBusMsgReceiver::QuarnBusMsgReceiver(QObject* parent, char expectedDeviceId)
     : QuarnBusMsgReceiver(parent, {expectedDeviceId})
-{
-}
+{}
 
 QuarnBusMsgReceiver::QuarnBusMsgReceiver(QObject* parent,
                                          std::initializer_list<char> acceptedDeviceIds)
-    : QObject(parent)
+    : QObject(parent), m_clock(&monotonicMs)
 {
     for (char id : acceptedDeviceIds)
         m_acceptedIds.set(quint8(id));
     m_frame.reserve(100);
     m_stateTable = {&doIdle, &doWaitingCompleteHeader, &doWaitingBody, &doWaitingChecksum};
+    m_stallTimer.setSingleShot(true);
+    m_stallTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_stallTimer, &QTimer::timeout, this, &QuarnBusMsgReceiver::checkForStall);
+    m_reportTimer.setSingleShot(true);
+    connect(&m_reportTimer, &QTimer::timeout, this, &QuarnBusMsgReceiver::endReportInterval);
 }
 
 void QuarnBusMsgReceiver::giveNewData(const QByteArray& data)
 {
     if (data.isEmpty())
         return;
+    feed(data.constData(), data.size());
+    if (m_frame.isEmpty())
+        return;
+    // The timer is started, not restarted, per chunk: checkForStall() measures the quiet
+    // time itself, which spares a timer registration for every chunk of a busy line.
+    m_lastByteAt = m_clock();
+    if (!m_stallTimer.isActive())
+        m_stallTimer.start(kStallTimeoutMs);
+}
 
-    QByteArray input = data;
+void QuarnBusMsgReceiver::feed(const char* data, int size)
+{
+    QByteArray rescan;
     int i = 0;
-    while (i < input.size()) {
-        const quint8 b = quint8(input.at(i));
+    while (i < size) {
+        const quint8 b = quint8(data[i]);
         const int heldBefore = m_frame.size();
         try {
             m_state = m_stateTable[m_state](this, b);
             ++i;
-        } catch (const ReceiveFailure& failure) {
-            qDebug() << "Exception in quarn bus msg receiver state handling:";
-            qDebug() << failure.text;
+        } catch (const Failure& failure) {
             // Scan again from the byte after the failed frame's first sync byte, so that
             // a false sync pair or a damaged frame costs no more than itself.
             const bool byteTaken = m_frame.size() > heldBefore;
             QByteArray rejected = m_frame;
             if (!byteTaken)
                 rejected.append(char(b));
-            emit frameRejected(rejected, failure.reason);
-            QByteArray rescan = m_frame.mid(1);
-            rescan.append(input.constData() + i + (byteTaken ? 1 : 0),
-                          input.size() - i - (byteTaken ? 1 : 0));
-            handleErrorException();
-            input = rescan;
+            reportFailure(failure, rejected);
+            const int next = i + (byteTaken ? 1 : 0);
+            QByteArray rest = m_frame.mid(1);
+            rest.append(data + next, size - next);
+            cleanForEnteringIdle(this);
+            m_state = eIdle;
+            rescan.swap(rest);
+            data = rescan.constData();
+            size = rescan.size();
             i = 0;
         }
     }
+}
+
+void QuarnBusMsgReceiver::checkForStall()
+{
+    if (m_frame.isEmpty())
+        return;
+    emit aboutToGiveUpPartialFrame();
+    if (m_frame.isEmpty())
+        return;
+    const qint64 quiet = m_clock() - m_lastByteAt;
+    if (quiet < kStallTimeoutMs) {
+        m_stallTimer.start(int(kStallTimeoutMs - quiet));
+        return;
+    }
+    giveUpPartialFrame();
+}
+
+void QuarnBusMsgReceiver::giveUpPartialFrame()
+{
+    // Every byte held arrived before the line went quiet, so a partial frame that the
+    // rescan finds among them is just as stale and goes the same way.
+    while (!m_frame.isEmpty()) {
+        if (m_state == eIdle) {
+            cleanForEnteringIdle(this); // a lone 0x82: line noise, not a frame
+            break;
+        }
+        const QByteArray held = m_frame;
+        reportFailure({"Partial msg timed out waiting for more bytes", RejectReason::TimedOut},
+                      held);
+        cleanForEnteringIdle(this);
+        m_state = eIdle;
+        feed(held.constData() + 1, held.size() - 1);
+    }
+}
+
+void QuarnBusMsgReceiver::reportFailure(const Failure& failure, const QByteArray& rejected)
+{
+    emit frameRejected(rejected, failure.reason);
+    // A noisy line or crafted input can fail a frame every few bytes; five lines each
+    // would flood the log, so within an interval only the first is written in full.
+    if (m_reportTimer.isActive()) {
+        ++m_unreported[size_t(failure.reason)];
+        return;
+    }
+    qDebug() << "Exception in quarn bus msg receiver state handling:";
+    qDebug() << failure.text;
+    handleErrorException();
+    m_reportTimer.start(kReportIntervalMs);
+}
+
+void QuarnBusMsgReceiver::endReportInterval()
+{
+    int total = 0;
+    for (int n : m_unreported)
+        total += n;
+    if (total == 0) {
+        m_reportTimer.stop(); // a quiet interval: the next failure is written in full again
+        return;
+    }
+    qDebug().noquote()
+        << QStringLiteral("quarn bus msg receiver: %1 more frames given up in %2 ms "
+                          "(device id %3, length %4, checksum %5, out of step %6, timed out %7)")
+               .arg(total)
+               .arg(kReportIntervalMs)
+               .arg(m_unreported[size_t(RejectReason::BadDeviceId)])
+               .arg(m_unreported[size_t(RejectReason::BadLength)])
+               .arg(m_unreported[size_t(RejectReason::BadChecksum)])
+               .arg(m_unreported[size_t(RejectReason::OutOfStep)])
+               .arg(m_unreported[size_t(RejectReason::TimedOut)]);
+    m_unreported = {};
+    m_reportTimer.start(kReportIntervalMs);
 }
 
 QuarnBusMsgReceiver::msgStateT QuarnBusMsgReceiver::doIdle(QuarnBusMsgReceiver* r, quint8 b)
@@ -75,7 +176,7 @@ QuarnBusMsgReceiver::msgStateT QuarnBusMsgReceiver::doIdle(QuarnBusMsgReceiver* 
         }
         return eIdle; // keep the 0x82 and wait for 0x8A
     default:
-        throw ReceiveFailure{"Received bytes past initial sync header in doIdle"};
+        throw Failure{"Received bytes past initial sync header in doIdle"};
     }
 }
 
@@ -85,8 +186,8 @@ QuarnBusMsgReceiver::msgStateT QuarnBusMsgReceiver::doWaitingCompleteHeader(Quar
     const int held = r->m_frame.size();
     if (held == 2) {
         if (!r->m_acceptedIds.test(b))
-            throw ReceiveFailure{"incoming bus device id does not match expected value.",
-                                 RejectReason::BadDeviceId};
+            throw Failure{"incoming bus device id does not match expected value.",
+                          RejectReason::BadDeviceId};
         r->m_frame.append(char(b));
         return eWaitingCompleteHeader;
     }
@@ -97,19 +198,19 @@ QuarnBusMsgReceiver::msgStateT QuarnBusMsgReceiver::doWaitingCompleteHeader(Quar
     if (held == 7) {
         const int length = quint8(r->m_frame.at(6)) + 256 * b;
         if (length > kMaxBodyLength)
-            throw ReceiveFailure{"msg seems to exceed crazy length bounds", RejectReason::BadLength};
+            throw Failure{"msg seems to exceed crazy length bounds", RejectReason::BadLength};
         r->m_expectedBodyLength = quint16(length);
         r->m_frame.append(char(b));
         return length > 0 ? eWaitingBody : eWaitingChecksum;
     }
-    throw ReceiveFailure{"Received bytes outside header in doWaitingCompleteHeader()"};
+    throw Failure{"Received bytes outside header in doWaitingCompleteHeader()"};
 }
 
 QuarnBusMsgReceiver::msgStateT QuarnBusMsgReceiver::doWaitingBody(QuarnBusMsgReceiver* r, quint8 b)
 {
     const int bodyHeld = r->m_frame.size() - QuarnBusMsg::kHeaderSize;
     if (bodyHeld > r->m_expectedBodyLength)
-        throw ReceiveFailure{"doWaitingBody called with bytes past body"};
+        throw Failure{"doWaitingBody called with bytes past body"};
     if (bodyHeld < r->m_expectedBodyLength) {
         r->m_frame.append(char(b));
         return bodyHeld + 1 == r->m_expectedBodyLength ? eWaitingChecksum : eWaitingBody;
@@ -129,14 +230,14 @@ QuarnBusMsgReceiver::msgStateT QuarnBusMsgReceiver::doWaitingChecksum(QuarnBusMs
     if (held < total)
         return eWaitingChecksum;
     if (held > total)
-        throw ReceiveFailure{
+        throw Failure{
             "doWaitingChecksum called with more bytes than total number of msg bytes expected"};
 
     const char* frame = r->m_frame.constData();
     const quint16 sum = quarnChecksum(frame + 2, total - 4);
     const quint16 sent = quint16(quint8(frame[total - 2]) + 256 * quint8(frame[total - 1]));
     if (sum != sent)
-        throw ReceiveFailure{"Received Msg Checksum failed", RejectReason::BadChecksum};
+        throw Failure{"Received Msg Checksum failed", RejectReason::BadChecksum};
     r->indicateNewMsgReady();
     return cleanForEnteringIdle(r);
 }
@@ -158,6 +259,4 @@ void QuarnBusMsgReceiver::handleErrorException()
     qDebug() << "Current State:";
     qDebug() << int(m_state);
     qDebug() << m_frame.toHex();
-    cleanForEnteringIdle(this);
-    m_state = eIdle;
 }

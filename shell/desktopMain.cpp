@@ -1,4 +1,7 @@
 #include "board/board.h"
+#include "bus/quarnBus.h"
+#include "shell/frameTally.h"
+#include "shell/quarn24ex.h"
 #include "shell/startup.h"
 
 #include <QApplication>
@@ -29,5 +32,9 @@ int main(int argc, char* argv[])
     QDir().mkpath(parser.value(root));
     Board::UseSandbox(parser.value(root), parser.value(serial));
     Board::Get().PrepareSandbox();
-    return RunInstrument(app);
+    auto window = StartInstrument(app);
+    FrameTally tally(QuarnBus::Get());
+    const int code = app.exec();
+    window.reset();
+    return code;
 }

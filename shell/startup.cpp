@@ -34,7 +34,7 @@ void ApplyPanelStyle(QApplication& app)
     PanelDialogs::Install(app);
 }
 
-int RunInstrument(QApplication& app)
+std::unique_ptr<Quarn24EX> StartInstrument(QApplication& app)
 {
     QuarnResources::Init();
     QCoreApplication::setOrganizationName(QStringLiteral("VEK"));
@@ -53,6 +53,12 @@ int RunInstrument(QApplication& app)
 
     auto window = std::make_unique<Quarn24EX>();
     BoardScreen::ShowMainWindow(*window);
+    return window;
+}
+
+int RunInstrument(QApplication& app)
+{
+    auto window = StartInstrument(app);
     const int code = app.exec();
     window.reset();
     return code;

@@ -60,7 +60,8 @@ bool parse(const QCoreApplication& app, Cli& cli)
     };
     const auto link = option("link", "Make PATH a symlink to the line; removed on exit.", "PATH");
     const auto log = option("log", "Log received frames to FILE instead of stderr.", "FILE");
-    const auto rate = option("rate", "Result records per second (default 20, 0 = none).", "N");
+    const auto rate = option(
+        "rate", "Result records per second (default 20, 0 = none, 1500 = full line rate).", "N");
     const auto scenario =
         option("scenario", "sweep (default), quiet, semiconductor or corrosive.", "NAME");
     const auto seed = option("seed", "Seed of every random choice (default 1).", "N");
@@ -68,6 +69,18 @@ bool parse(const QCoreApplication& app, Cli& cli)
     const auto corrupt =
         option("corrupt", "Send this percentage of frames with a bad checksum.", "PERCENT");
     const auto delay = option("delay", "Send every frame this much later.", "MS");
+    const auto truncate =
+        option("truncate", "Cut this percentage of frames short at a random byte.", "PERCENT");
+    const auto length =
+        option("length", "Send this percentage of frames with a damaged length field.", "PERCENT");
+    const auto noise =
+        option("noise", "Put a burst of line noise before this percentage of frames.", "PERCENT");
+    const auto reset = option("reset",
+                              "Reset the controller in the middle of this percentage of frames "
+                              "(cut, a glitch byte, 40 ms of quiet).",
+                              "PERCENT");
+    const auto gateCycle = option(
+        "gate-cycle", "Close the program's send gate (message 153) every S seconds, briefly.", "S");
     const auto silent =
         option("silent", "Never answer as these controllers (e.g. HCC,BBM).", "DEVICES");
     const auto headType = option("head-type", "Head type 0 to 3 (default 2; 1 = 900 MHz).", "N");
@@ -99,11 +112,16 @@ bool parse(const QCoreApplication& app, Cli& cli)
         }
         return value;
     };
-    o.resultsPerSecond = int(number(rate, 0, 1000, o.resultsPerSecond));
+    o.resultsPerSecond = int(number(rate, 0, 1500, o.resultsPerSecond));
     o.seed = quint32(number(seed, 0, 4294967295.0, o.seed));
     o.faults.dropPercent = number(drop, 0, 100, 0);
     o.faults.corruptPercent = number(corrupt, 0, 100, 0);
     o.faults.delayMs = int(number(delay, 0, 60000, 0));
+    o.faults.line.truncatePercent = number(truncate, 0, 100, 0);
+    o.faults.line.lengthPercent = number(length, 0, 100, 0);
+    o.faults.line.noisePercent = number(noise, 0, 100, 0);
+    o.faults.line.resetPercent = number(reset, 0, 100, 0);
+    o.faults.line.gateCycleSeconds = int(number(gateCycle, 0, 3600, 0));
     o.mst.headType = int(number(headType, 0, 3, o.mst.headType));
     o.battery.chargePercent = int(number(charge, 0, 100, o.battery.chargePercent));
     o.battery.mains = parser.isSet(mains);
@@ -184,6 +202,27 @@ int main(int argc, char* argv[])
 
     HeadSim sim(line, cli.options);
     sim.port()->setLog(&log);
+    GateCycler gateCycler(sim.port(), cli.options.faults.line.gateCycleSeconds);
+    auto noteCounters = [&] {
+        const SimPort::Counters c = sim.port()->counters();
+        log.note(QStringLiteral("received %1, sent %2, dropped %3, corrupted %4, silenced %5, "
+                                "unheard %6")
+                     .arg(c.received)
+                     .arg(c.sent)
+                     .arg(c.dropped)
+                     .arg(c.corrupted)
+                     .arg(c.silenced)
+                     .arg(line->unheardWrites()));
+        const LineFaults::Counters f = sim.port()->lineCounters();
+        log.note(QStringLiteral("intact %1, truncated %2, length damaged %3, noise bursts %4, "
+                                "resets %5, gate closings %6")
+                     .arg(c.intact)
+                     .arg(f.truncated)
+                     .arg(f.lengthDamaged)
+                     .arg(f.noiseBursts)
+                     .arg(f.resets)
+                     .arg(gateCycler.closings()));
+    };
     QObject::connect(line, &PtyDevice::listenerChanged, &app, [&log](bool present) {
         log.note(present ? QStringLiteral("line opened") : QStringLiteral("line closed"));
     });
@@ -201,9 +240,15 @@ int main(int argc, char* argv[])
                                             : QStringLiteral("mains disconnected"));
             return;
         }
+        if (signal == SIGUSR2) {
+            sim.port()->hold();
+            log.note(QStringLiteral("holding: nothing more is sent"));
+            noteCounters();
+            return;
+        }
         QCoreApplication::quit();
     });
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1})
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2})
         std::signal(signal, &onSignal);
 
     QFile out;
@@ -217,15 +262,7 @@ int main(int argc, char* argv[])
 
     const int result = app.exec();
 
-    const SimPort::Counters c = sim.port()->counters();
-    log.note(QStringLiteral("received %1, sent %2, dropped %3, corrupted %4, silenced %5, "
-                            "unheard %6")
-                 .arg(c.received)
-                 .arg(c.sent)
-                 .arg(c.dropped)
-                 .arg(c.corrupted)
-                 .arg(c.silenced)
-                 .arg(line->unheardWrites()));
+    noteCounters();
     if (!cli.link.isEmpty() && QFileInfo(cli.link).symLinkTarget() == line->slaveName())
         QFile::remove(cli.link);
     s_log = nullptr;

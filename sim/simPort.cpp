@@ -2,6 +2,7 @@
 
 #include "bus/quarnBusMsgReceiver.h"
 #include "sim/frameLog.h"
+#include "sim/ptyDevice.h"
 
 #include <QIODevice>
 
@@ -9,7 +10,7 @@ SimPort::SimPort(QIODevice* line, const FaultPlan& faults, quint32 seed, QObject
     : QObject(parent), m_line(line),
       m_receiver(new QuarnBusMsgReceiver(
           this, {BusId::Mst, BusId::Rad, BusId::Hcc, BusId::Key, BusId::Bbm})),
-      m_faults(faults), m_random(seed)
+      m_faults(faults), m_random(seed), m_lineFaults(faults.line, seed)
 {
     m_line->setParent(this);
     connect(m_line, &QIODevice::readyRead, this, &SimPort::onReadyRead);
@@ -51,6 +52,8 @@ bool SimPort::chance(double percent)
 
 void SimPort::send(char srcId, const QuarnBusMsg& msg)
 {
+    if (m_held)
+        return;
     if (m_faults.isSilent(srcId)) {
         ++m_counters.silenced;
         return;
@@ -70,27 +73,37 @@ void SimPort::send(char srcId, const QuarnBusMsg& msg)
     }
     ++m_counters.sent;
     emit sent(srcId, msg);
-    if (m_faults.delayMs <= 0) {
-        write(frame);
+    const LineFaults::Outcome out = m_lineFaults.apply(frame);
+    const bool intact = out.frameIntact && !corrupt;
+    const qint64 now = m_clock.elapsed();
+    const qint64 due = qMax(now + m_faults.delayMs, m_quietUntilMs);
+    if (out.reset)
+        m_quietUntilMs = due + LineFaults::kResetQuietMs;
+    if (due <= now && m_delayed.empty()) {
+        write(out.bytes, intact);
         return;
     }
-    m_delayed.push_back({m_clock.elapsed() + m_faults.delayMs, frame});
+    m_delayed.push_back({due, out.bytes, intact});
     if (!m_delayTimer.isActive())
-        m_delayTimer.start(m_faults.delayMs);
+        m_delayTimer.start(int(due - now));
 }
 
 void SimPort::writeDue()
 {
     const qint64 now = m_clock.elapsed();
     while (!m_delayed.empty() && m_delayed.front().dueMs <= now) {
-        write(m_delayed.front().frame);
+        write(m_delayed.front().frame, m_delayed.front().intact);
         m_delayed.pop_front();
     }
     if (!m_delayed.empty())
         m_delayTimer.start(int(m_delayed.front().dueMs - now));
 }
 
-void SimPort::write(const QByteArray& frame)
+void SimPort::write(const QByteArray& bytes, bool intact)
 {
-    m_line->write(frame);
+    const auto* pty = qobject_cast<PtyDevice*>(m_line);
+    const int unheard = pty ? pty->unheardWrites() : 0;
+    m_line->write(bytes);
+    if (intact && (!pty || pty->unheardWrites() == unheard))
+        ++m_counters.intact;
 }

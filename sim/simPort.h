@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bus/quarnBusMsg.h"
+#include "sim/lineFaults.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -21,6 +22,7 @@ struct FaultPlan
     double corruptPercent = 0; // share of outgoing frames sent with a wrong checksum
     int delayMs = 0;           // every outgoing frame leaves this much later, in order
     std::bitset<256> silent;   // controllers whose frames never leave
+    LineFaultPlan line;        // truncation, damaged lengths, noise, resets
 
     bool isSilent(char busId) const { return silent.test(quint8(busId)); }
 };
@@ -39,6 +41,9 @@ public:
         int dropped = 0;
         int corrupted = 0;
         int silenced = 0;
+        // Frames that left whole with a good checksum and that the line took (a listener
+        // that stops reading loses writes); the program should handle every one.
+        int intact = 0;
     };
 
     SimPort(QIODevice* line, const FaultPlan& faults, quint32 seed, QObject* parent = nullptr);
@@ -47,8 +52,12 @@ public:
     void setLog(FrameLog* log) { m_log = log; }
 
     void send(char srcId, const QuarnBusMsg& msg);
+    // A held port sends nothing and counts nothing, so that its counters can be compared
+    // with what the program saw once the line has drained.
+    void hold() { m_held = true; }
 
     Counters counters() const { return m_counters; }
+    LineFaults::Counters lineCounters() const { return m_lineFaults.counters(); }
 
 signals:
     void received(QuarnBusMsg msg);
@@ -59,7 +68,7 @@ signals:
 private:
     void onReadyRead();
     void onFrame(const QByteArray& frame);
-    void write(const QByteArray& frame);
+    void write(const QByteArray& bytes, bool intact);
     void writeDue();
     bool chance(double percent);
 
@@ -69,11 +78,15 @@ private:
     FaultPlan m_faults;
     std::mt19937 m_random;
     Counters m_counters;
+    LineFaults m_lineFaults;
+    qint64 m_quietUntilMs = 0; // a reset controller sends nothing before this
+    bool m_held = false;
 
     struct Delayed
     {
         qint64 dueMs;
         QByteArray frame;
+        bool intact;
     };
     std::deque<Delayed> m_delayed;
     QElapsedTimer m_clock;

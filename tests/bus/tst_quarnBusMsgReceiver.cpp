@@ -1,5 +1,7 @@
+#include "bus/quarnBus.h"
 #include "bus/quarnBusMsg.h"
 #include "bus/quarnBusMsgReceiver.h"
+#include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
 
 #include <QRandomGenerator>
@@ -39,6 +41,12 @@ QStringList failureLines(const char* text, int state, const QByteArray& held)
     return {QStringLiteral("Exception in quarn bus msg receiver state handling:"),
             QString::fromLatin1(text), QStringLiteral("Current State:"), QString::number(state),
             QLatin1Char('"') + QString::fromLatin1(held.toHex()) + QLatin1Char('"')};
+}
+
+qint64 s_now = 0;
+qint64 fakeClock()
+{
+    return s_now;
 }
 
 } // namespace
@@ -251,6 +259,108 @@ private slots:
         for (int i = 0; i < stream.size(); i += 97)
             receiver.giveNewData(stream.mid(i, 97));
         QCOMPARE(frames(spy), sent);
+    }
+
+    void checksumSumPast16Bits_wrapsAndIsAccepted()
+    {
+        // Built by hand, so that a receiver summing without the wrap cannot agree with it.
+        QByteArray f = QByteArray::fromHex("828a454871000a01");
+        f.append(QByteArray(266, char(0xFF)));
+        quint32 sum = 0;
+        for (int i = 2; i < f.size(); ++i)
+            sum += quint8(f.at(i));
+        QVERIFY(sum > 65536);
+        f.append(char(sum & 0xFF)).append(char((sum >> 8) & 0xFF));
+        QuarnBusMsgReceiver receiver(nullptr, BusId::Tsc);
+        QSignalSpy spy(&receiver, &QuarnBusMsgReceiver::newMsgReady);
+        receiver.giveNewData(f);
+        QCOMPARE(frames(spy), QList<QByteArray>{f});
+    }
+
+    void quietPartialFrame_givenUpAndFramesBehindRescanned_data()
+    {
+        QTest::addColumn<int>("quietMs");
+        QTest::addColumn<int>("delivered");
+        QTest::newRow("before the time-out") << QuarnBusMsgReceiver::kStallTimeoutMs - 1 << 0;
+        QTest::newRow("at the time-out") << QuarnBusMsgReceiver::kStallTimeoutMs << 6;
+    }
+
+    void quietPartialFrame_givenUpAndFramesBehindRescanned()
+    {
+        QFETCH(int, quietMs);
+        QFETCH(int, delivered);
+        // A length field damaged to 240 would swallow six good answers until a seventh came.
+        QByteArray damaged = frame(eGetCountryMsgResp, "\x02");
+        damaged[6] = char(240);
+        QByteArray stream = damaged;
+        const QByteArray good = frame(eGetCountryMsgResp, "\x03");
+        for (int n = 0; n < 6; ++n)
+            stream.append(good);
+        QuarnBusMsgReceiver receiver(nullptr, BusId::Tsc);
+        receiver.setClock(&fakeClock);
+        QSignalSpy spy(&receiver, &QuarnBusMsgReceiver::newMsgReady);
+        QSignalSpy rejected(&receiver, &QuarnBusMsgReceiver::frameRejected);
+        s_now = 1000;
+        receiver.giveNewData(stream);
+        s_now += quietMs;
+        receiver.checkForStall();
+        QCOMPARE(spy.count(), delivered);
+        if (delivered) {
+            QCOMPARE(spy.at(0).at(0).toByteArray(), good);
+            QCOMPARE(rejected.at(0).at(1).value<QuarnBusMsgReceiver::RejectReason>(),
+                     QuarnBusMsgReceiver::RejectReason::TimedOut);
+            QCOMPARE(receiver.currentState(), QuarnBusMsgReceiver::eIdle);
+        }
+    }
+
+    void quietPartialFrame_timerGivesItUpOnItsOwn()
+    {
+        QuarnBusMsgReceiver receiver(nullptr, BusId::Tsc);
+        QSignalSpy spy(&receiver, &QuarnBusMsgReceiver::newMsgReady);
+        const QByteArray good = frame(eGetPingMsg, {});
+        receiver.giveNewData(QByteArray::fromHex("828a454811000900") + good);
+        QVERIFY(spy.wait(1000));
+        QCOMPARE(frames(spy), QList<QByteArray>{good});
+    }
+
+    void stallCheck_takesBytesTheBusHasNotReadYet()
+    {
+        // Behind a busy event loop the timer can run before the bytes' notification: the
+        // frame they complete must not be given up.
+        auto* device = new FakeDevice;
+        QuarnBus bus(device, nullptr);
+        auto* receiver = bus.findChild<QuarnBusMsgReceiver*>();
+        receiver->setClock(&fakeClock);
+        QSignalSpy spy(&bus, &QuarnBus::newMsg);
+        const QByteArray good = frame(eGetCountryMsgResp, "\x02");
+        s_now = 0;
+        device->feed(good.left(5));
+        device->blockSignals(true);
+        device->feed(good.mid(5));
+        s_now += 50;
+        receiver->checkForStall();
+        QCOMPARE(spy.count(), 1);
+    }
+
+    void failureBurst_writesOneFullReportThenOneCountPerInterval()
+    {
+        QuarnTest::LogCapture log;
+        QuarnBusMsgReceiver receiver(nullptr, BusId::Tsc);
+        QByteArray burst;
+        for (int n = 0; n < 1000; ++n)
+            burst.append(QByteArray::fromHex("828a46"));
+        receiver.giveNewData(burst);
+        QCOMPARE(log.lines(), failureLines("incoming bus device id does not match expected value.",
+                                           1, QByteArray::fromHex("828a")));
+        receiver.endReportInterval();
+        QCOMPARE(log.lines().size(), 6);
+        QVERIFY2(log.lines().last().contains(QStringLiteral(": 999 more frames given up")),
+                 qPrintable(log.lines().last()));
+        QVERIFY(log.lines().last().contains(QStringLiteral("device id 999,")));
+        receiver.endReportInterval(); // a quiet interval closes the window silently
+        QCOMPARE(log.lines().size(), 6);
+        receiver.giveNewData(QByteArray::fromHex("828a46"));
+        QCOMPARE(log.lines().size(), 11);
     }
 
     void severalAcceptedIds_eachAccepted()

@@ -1,0 +1,61 @@
+// libFuzzer target for a settings profile imported from the SD card: a text file anyone can
+// edit on a computer. Every value must be refused or stored within its setting's limits.
+
+#include "bus/quarnBus.h"
+#include "settings/settingsCatalogue.h"
+#include "settings/userSettingsService.h"
+#include "settings/userSettingsStore.h"
+#include "tests/fuzz/fuzzProgram.h"
+#include "tests/support/fakeDevice.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+struct Service
+{
+    FakeDevice* line = nullptr;
+    UserSettingsService* settings = nullptr;
+};
+
+Service& service()
+{
+    static Service s = [] {
+        FuzzProgram::Start();
+        Service made;
+        made.line = new FakeDevice;
+        QuarnBus::Install(made.line);
+        UserSettingsStore::Configure();
+        made.settings = UserSettingsService::Get();
+        return made;
+    }();
+    return s;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    Service& s = service();
+    // A new name each time: QSettings caches a file by name, size and time stamp, and two
+    // inputs of one size within the same millisecond would read as one.
+    static unsigned serial = 0;
+    const QString path =
+        QDir::tempPath() +
+        QStringLiteral("/quarn-fuzz-profile-%1-%2.ini").arg(qApp->applicationPid()).arg(++serial);
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            __builtin_trap();
+        file.write(reinterpret_cast<const char*>(data), qint64(size));
+    }
+    s.settings->ImportAllSettingsFromExternalFile(path);
+    QFile::remove(path);
+    for (const auto& setting : AllUserSettings()) {
+        if (!setting->Accepts(setting->StoredValue()))
+            __builtin_trap();
+    }
+    s.line->takeWritten();
+    return 0;
+}
