@@ -25,6 +25,7 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -191,8 +192,10 @@ int startupOnce(QApplication& app)
     FirstPaint filter([&app] {
         std::printf("@startup %.3f %.3f %.3f\n", monotonicMs(), processMs(), runQueueWaitMs());
         Quarn24EX* window = mainWindow();
-        for (int page = Quarn24EX::eHomePage; page <= Quarn24EX::eSpectralPage; ++page)
-            window->page(Quarn24EX::Page(page))->grab();
+        // Every page of every stack, the setup pages' own among them, whatever pages exist.
+        for (QStackedWidget* stack : window->findChildren<QStackedWidget*>())
+            for (int page = 0; page < stack->count(); ++page)
+                stack->widget(page)->grab();
         window->doHomeScreen(); // the lower background picture
         window->grab();
         rusage usage{};
