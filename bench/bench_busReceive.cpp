@@ -10,6 +10,7 @@
 //   bench_busReceive [frames] [passes]
 
 #include "bench/benchRow.h"
+#include "bench/rawPty.h"
 #include "bus/quarnBus.h"
 #include "bus/quarnBusMsg.h"
 #include "bus/quarnBusMsgReceiver.h"
@@ -19,17 +20,14 @@
 #include <QSerialPort>
 
 #include <algorithm>
-#include <atomic>
 #include <condition_variable>
-#include <mutex>
-#include <pty.h>
-#include <termios.h>
-#include <thread>
-#include <unistd.h>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <random>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -92,15 +90,10 @@ class PtyLine
 public:
     bool open()
     {
-        char name[128] = {};
-        int slave = -1;
-        if (::openpty(&m_master, &slave, name, nullptr, nullptr) != 0)
+        QByteArray name;
+        m_master = OpenRawPty(name);
+        if (m_master < 0)
             return false;
-        termios raw{};
-        ::tcgetattr(slave, &raw);
-        ::cfmakeraw(&raw);
-        ::tcsetattr(slave, TCSANOW, &raw);
-        ::close(slave);
         m_port = new QSerialPort(QString::fromLocal8Bit(name));
         m_port->setBaudRate(921600);
         if (!m_port->open(QIODevice::ReadWrite))
@@ -126,8 +119,8 @@ public:
             qint64 sent = 0;
             for (int n : chunks) {
                 for (qint64 done = 0; done < n;) {
-                    const ssize_t w = ::write(m_master, stream.constData() + sent + done,
-                                              size_t(n - done));
+                    const ssize_t w =
+                        ::write(m_master, stream.constData() + sent + done, size_t(n - done));
                     if (w <= 0)
                         return;
                     done += w;
@@ -174,7 +167,8 @@ int main(int argc, char** argv)
         body[4] = char(n % 21);
         body[10] = char(n & 0xFF);
         body[11] = char((n * 3) & 0xFF);
-        stream.append(QuarnBusMsg(eQuarnGetResultResponseMsg, BusId::Tsc, 0, body).serializeFrom(BusId::Rad));
+        stream.append(
+            QuarnBusMsg(eQuarnGetResultResponseMsg, BusId::Tsc, 0, body).serializeFrom(BusId::Rad));
     }
 
     auto* device = new StreamDevice;

@@ -140,6 +140,7 @@ int main(int argc, char** argv)
     std::printf("ours (copy + FFT):     %7.3f us per transform, max rel error %.2g\n",
                 ourTime * 1e6, ourError);
     std::printf("fft512: %.2f x FFTW, max rel error %.2g\n", ourTime / fftwTime, ourError);
-    BenchRow("fft512 time over FFTW's", ourTime / fftwTime, "x FFTW", Better::Lower, kTargetOverFftw);
+    BenchRow("fft512 time over FFTW's", ourTime / fftwTime, "x FFTW", Better::Lower,
+             kTargetOverFftw);
     return 0;
 }

@@ -256,9 +256,9 @@ int load(QApplication& app, int rate, int windows, int seconds, const QString& h
     const QString link = sandbox.dir.path() + QStringLiteral("/ttyHEAD");
     QProcess head;
     head.setProcessChannelMode(QProcess::ForwardedChannels);
-    head.start(headSim, {QStringLiteral("--link"), link, QStringLiteral("--rate"),
-                         QString::number(rate), QStringLiteral("--log"),
-                         sandbox.dir.path() + QStringLiteral("/headsim.log")});
+    head.start(headSim,
+               {QStringLiteral("--link"), link, QStringLiteral("--rate"), QString::number(rate),
+                QStringLiteral("--log"), sandbox.dir.path() + QStringLiteral("/headsim.log")});
     if (!waitFor([&] { return QFile::exists(link); }, 10000)) {
         std::printf("the simulated head did not start (%s)\n", qPrintable(headSim));
         return 1;
@@ -416,7 +416,9 @@ int main(int argc, char** argv)
     qputenv("XDG_RUNTIME_DIR", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
     const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray();
-    const auto arg = [&](int i, int fallback) { return argc > i ? std::max(1, atoi(argv[i])) : fallback; };
+    const auto arg = [&](int i, int fallback) {
+        return argc > i ? std::max(1, atoi(argv[i])) : fallback;
+    };
     if (mode == "startup") {
         QCoreApplication app(argc, argv);
         return startup(arg(2, 7));
