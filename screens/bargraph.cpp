@@ -154,9 +154,8 @@ void Bargraph::mousePressEvent(QMouseEvent* event)
     } else {
         return;
     }
-    // Results repaint while transmitting; when idle the marker must move now.
-    if (powerHeight == 0)
-        update();
+    // Results repaint only the bars they move, so the marker is repainted here.
+    update();
 }
 
 void Bargraph::on_btnHome_clicked()

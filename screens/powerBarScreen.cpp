@@ -129,9 +129,8 @@ void PowerBarScreen::stepPowerLevel(Touch touch)
         power.Increment();
     else if (touch == Touch::PowerDown)
         power.Decrement();
-    // Results repaint while transmitting; when idle the marker must move now.
-    if (powerHeight == 0)
-        update();
+    // Results repaint only the bar they move, so the marker is repainted here.
+    update();
 }
 
 void PowerBarScreen::on_btnVolumeDown_clicked()

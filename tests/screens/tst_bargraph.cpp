@@ -71,6 +71,16 @@ private:
         return m_view->findChild<QAbstractButton*>(QLatin1String(name));
     }
 
+    // What the screen shows after the pending repaints against a whole paint of the view.
+    void compareScreenWithWholePaint()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        const QImage shown = m_view->screen()->grabWindow(m_view->winId()).toImage();
+        const QImage whole = m_view->grab().toImage();
+        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
+                 whole.convertToFormat(QImage::Format_RGB32));
+    }
+
 private slots:
     void initTestCase()
     {
@@ -262,11 +272,18 @@ private slots:
         m_view->NewHarmonicData(before[0], before[1], before[2]);
         m_view->repaint();
         m_view->NewHarmonicData(after[0], after[1], after[2]);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
-        const QImage shown = m_view->screen()->grabWindow(m_view->winId()).toImage();
-        const QImage whole = m_view->grab().toImage();
-        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
-                 whole.convertToFormat(QImage::Format_RGB32));
+        compareScreenWithWholePaint();
+    }
+
+    // The marker moves outside the bar's column: a touch while results arrive repaints it.
+    void touchWhileTransmitting_movesTheWholeMarker()
+    {
+        m_view->NewHarmonicData(20, 100, 100);
+        m_view->repaint();
+        QTest::mousePress(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        QTest::mouseRelease(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        QCOMPARE(int(PowerLevelUserSetting().Get()), 6);
+        compareScreenWithWholePaint();
     }
 
     void tripAtTen_staysTen_andSendsNothing()
