@@ -4,6 +4,7 @@
 // wall clock also counts the time other programs had the processor.
 //   bench_views [chart ticks] [spectral cycles]
 
+#include "bench/benchRow.h"
 #include "board/board.h"
 #include "bus/quarnBus.h"
 #include "resources/quarnResources.h"
@@ -105,12 +106,12 @@ double spectralCycleUs(int cycles)
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir sandbox;
+    qputenv("XDG_RUNTIME_DIR", sandbox.path().toLocal8Bit());
     QApplication app(argc, argv);
     const int ticks = argc > 1 ? qMax(1, std::atoi(argv[1])) : 600;
     const int cycles = argc > 2 ? qMax(1, std::atoi(argv[2])) : 20000;
 
-    QTemporaryDir sandbox;
-    qputenv("XDG_RUNTIME_DIR", sandbox.path().toLocal8Bit());
     Board::UseSandbox(sandbox.path(), sandbox.path() + QStringLiteral("/dev/ttyO1"));
     Board::Get().PrepareSandbox();
     QuarnResources::Init();
@@ -122,6 +123,7 @@ int main(int argc, char** argv)
     std::printf("chart tick (%d ticks on a full history, offscreen 240 x 320): %.3f ms\n", ticks,
                 tick);
     std::printf("spectral cycle (%d cycles): %.1f us\n", cycles, cycle);
-    std::printf("chart tick: %.3f ms, spectral cycle: %.1f us\n", tick, cycle);
+    BenchRow("chart tick", tick, "ms", Better::Lower, 1);
+    BenchRow("spectral cycle", cycle, "us", Better::Lower, 100);
     return 0;
 }

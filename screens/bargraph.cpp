@@ -13,6 +13,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
 
 namespace {
 QPixmap image(const char* name)
@@ -60,10 +61,31 @@ bool Bargraph::isVolumeMode() const
 
 void Bargraph::NewHarmonicData(int txPower, int harm2nd, int harm3rd)
 {
-    rx2Height = qMin(harm2nd, kRxFullScale) * kFullBar / kRxFullScale;
-    rx3Height = qMin(harm3rd, kRxFullScale) * kFullBar / kRxFullScale;
-    powerHeight = PowerBar::Height(txPower);
-    update();
+    const int rx2 = qMin(harm2nd, kRxFullScale) * kFullBar / kRxFullScale;
+    const int rx3 = qMin(harm3rd, kRxFullScale) * kFullBar / kRxFullScale;
+    const int power = PowerBar::Height(txPower);
+    // Only the bars that changed are repainted: the buttons below them, with their
+    // rounded borders, cost more to paint than the bars, and a result comes many times
+    // a second. The receiver bars appear and vanish with the transmitter.
+    const bool switched = (power > 0) != (powerHeight > 0);
+    QRegion changed;
+    if (power != powerHeight)
+        changed += barColumn(ePowerBottom, kPowerBarX);
+    if (rx2 != rx2Height || switched)
+        changed += barColumn(eRx2Bottom, kRx2BarX);
+    if (rx3 != rx3Height || switched)
+        changed += barColumn(eRx3Bottom, kRx3BarX);
+    rx2Height = rx2;
+    rx3Height = rx3;
+    powerHeight = power;
+    if (!changed.isEmpty())
+        update(changed);
+}
+
+QRect Bargraph::barColumn(Image bottom, int x) const
+{
+    return PowerBar::ColumnRect(x, kBarBottomY, m_images[bottom].size(),
+                                m_images[bottom + 1].size(), m_images[bottom + 2].size());
 }
 
 void Bargraph::onNewRawMsg(QuarnBusMsg msg)
@@ -132,9 +154,8 @@ void Bargraph::mousePressEvent(QMouseEvent* event)
     } else {
         return;
     }
-    // Results repaint while transmitting; when idle the marker must move now.
-    if (powerHeight == 0)
-        update();
+    // Results repaint only the bars they move, so the marker is repainted here.
+    update();
 }
 
 void Bargraph::on_btnHome_clicked()

@@ -75,6 +75,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    QRect barColumn(Image bottom, int x) const;
+
     std::unique_ptr<Ui::Bargraph> ui;
     int rx2Height = 0;
     int rx3Height = 0;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+#include <QSize>
 #include <QVector>
 
 // The transmit-power bar that the bar graph, the chart and the spectrum draw beside their
@@ -43,6 +45,19 @@ void AppendBar(QVector<Placement<Image>>& out, Image bottom, int x, int bottomY,
         out.append({Image(bottom + 1), x, bottomY - 2 - i});
     if (height > kFullBar - 1)
         out.append({Image(bottom + 2), x, bottomY - kFullBar - 4});
+}
+
+// Everything a bar drawn by AppendBar at (x, bottomY) covers at its full height, for its
+// bottom, fill and top pictures' sizes: when only a bar's height changed, repainting this
+// is enough.
+inline QRect ColumnRect(int x, int bottomY, const QSize& bottom, const QSize& fill,
+                        const QSize& top)
+{
+    constexpr int kFullBar = Height(kFullScaleTxPower);
+    return QRect(QPoint(x, bottomY), bottom)
+        .united(QRect(QPoint(x, bottomY - 2), fill))
+        .united(QRect(QPoint(x, bottomY - kFullBar), fill))
+        .united(QRect(QPoint(x, bottomY - kFullBar - 4), top));
 }
 
 } // namespace PowerBar

@@ -61,8 +61,14 @@ bool PowerBarScreen::isVolumeMode() const
 
 void PowerBarScreen::NewHarmonicData(int txPower, int, int)
 {
-    powerHeight = PowerBar::Height(txPower);
-    update();
+    // The bar's column alone: the page's plot and buttons would otherwise be painted again
+    // with every result.
+    const int height = PowerBar::Height(txPower);
+    if (height == powerHeight)
+        return;
+    powerHeight = height;
+    update(PowerBar::ColumnRect(m_left + kStripDx, kBottomY, m_images[ePowerBottom].size(),
+                                m_images[ePowerFill].size(), m_images[ePowerTop].size()));
 }
 
 void PowerBarScreen::onNewRawMsg(QuarnBusMsg msg)
@@ -123,9 +129,8 @@ void PowerBarScreen::stepPowerLevel(Touch touch)
         power.Increment();
     else if (touch == Touch::PowerDown)
         power.Decrement();
-    // Results repaint while transmitting; when idle the marker must move now.
-    if (powerHeight == 0)
-        update();
+    // Results repaint only the bar they move, so the marker is repainted here.
+    update();
 }
 
 void PowerBarScreen::on_btnVolumeDown_clicked()

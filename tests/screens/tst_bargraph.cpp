@@ -14,6 +14,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QScreen>
 #include <QSignalSpy>
 
 using P = Bargraph::Placement;
@@ -68,6 +69,16 @@ private:
     QAbstractButton* button(const char* name)
     {
         return m_view->findChild<QAbstractButton*>(QLatin1String(name));
+    }
+
+    // What the screen shows after the pending repaints against a whole paint of the view.
+    void compareScreenWithWholePaint()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        const QImage shown = m_view->screen()->grabWindow(m_view->winId()).toImage();
+        const QImage whole = m_view->grab().toImage();
+        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
+                 whole.convertToFormat(QImage::Format_RGB32));
     }
 
 private slots:
@@ -239,6 +250,40 @@ private slots:
         QTest::mouseRelease(m_view, Qt::LeftButton, Qt::NoModifier, at);
         QTRY_VERIFY(counter.paints > 0);
         m_view->removeEventFilter(&counter);
+    }
+
+    // A result repaints only the bars it moved: what is on the screen afterwards must be
+    // what a whole repaint would give.
+    void resultRepaint_matchesAWholePaint_data()
+    {
+        QTest::addColumn<QVector<int>>("before");
+        QTest::addColumn<QVector<int>>("after");
+        QTest::newRow("all lower") << QVector<int>{20, 239, 239} << QVector<int>{10, 100, 50};
+        QTest::newRow("transmitter on") << QVector<int>{0, 0, 0} << QVector<int>{20, 239, 239};
+        QTest::newRow("transmitter off") << QVector<int>{20, 239, 239} << QVector<int>{0, 80, 80};
+        QTest::newRow("3rd only") << QVector<int>{20, 100, 0} << QVector<int>{20, 100, 200};
+        QTest::newRow("power off full") << QVector<int>{20, 239, 239} << QVector<int>{19, 239, 239};
+    }
+
+    void resultRepaint_matchesAWholePaint()
+    {
+        QFETCH(QVector<int>, before);
+        QFETCH(QVector<int>, after);
+        m_view->NewHarmonicData(before[0], before[1], before[2]);
+        m_view->repaint();
+        m_view->NewHarmonicData(after[0], after[1], after[2]);
+        compareScreenWithWholePaint();
+    }
+
+    // The marker moves outside the bar's column: a touch while results arrive repaints it.
+    void touchWhileTransmitting_movesTheWholeMarker()
+    {
+        m_view->NewHarmonicData(20, 100, 100);
+        m_view->repaint();
+        QTest::mousePress(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        QTest::mouseRelease(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
+        QCOMPARE(int(PowerLevelUserSetting().Get()), 6);
+        compareScreenWithWholePaint();
     }
 
     void tripAtTen_staysTen_andSendsNothing()
