@@ -168,8 +168,13 @@ void QuarnBus::createReceiver()
 {
     m_receiver = new QuarnBusMsgReceiver(this, GetMyBusId());
     connect(m_receiver, &QuarnBusMsgReceiver::newMsgReady, this, &QuarnBus::onNewRawMsg);
-    connect(m_receiver, &QuarnBusMsgReceiver::aboutToGiveUpPartialFrame, this,
-            &QuarnBus::onReadyRead);
+    // A serial port's read() hands over only what its notifier already fetched; bytes
+    // still in the driver would be counted as missing after a busy spell of the event
+    // loop, so the driver is asked first.
+    connect(m_receiver, &QuarnBusMsgReceiver::aboutToGiveUpPartialFrame, this, [this] {
+        m_port->waitForReadyRead(0);
+        onReadyRead();
+    });
     connect(m_port.get(), &QIODevice::bytesWritten, this,
             [this] { m_deviceBacklog = m_port->bytesToWrite(); });
 }
