@@ -25,6 +25,7 @@ constexpr const char* kCardSubsystem = "block";
 constexpr const char* kCardIdProperty = "ID_PATH";
 constexpr const char* kCardIdPath = "platform-omap_hsmmc.1";
 constexpr const char* kCardPartition = "mmcblk1p1";
+constexpr const char* kCaptureMarker = "capture";
 constexpr const char* kDateFormat = "yyyy.MM.dd-hh:mm:ss";
 // The internal flash as the board mounts it; the card's line comes and goes with the card.
 constexpr const char* kSandboxMounts = "/dev/mmcblk0p2 / ext4 rw,relatime 0 0\n"
@@ -86,6 +87,20 @@ QString Board::BacklightBrightnessFile() const { return devicePath(kBacklightBri
 QString Board::BacklightPowerFile() const { return devicePath(kBacklightPower); }
 QString Board::TouchCalibrationFile() const { return devicePath(kTouchCalibration); }
 QString Board::CardPresenceMarker() const { return devicePath(kCardPresenceMarker); }
+
+QString Board::BusCaptureFile() const
+{
+    if (!m_captureFile.isEmpty())
+        return m_captureFile;
+    if (!IsCardMounted() || !QFileInfo::exists(CardRoot() + QLatin1String(kCaptureMarker)))
+        return {};
+    return CardRoot() + Now().toString(QStringLiteral("'vek_bus_'yyyy_MM_dd_hh_mm_ss'.pcapng'"));
+}
+
+void Board::UseCaptureFile(const QString& path)
+{
+    Get().m_captureFile = path;
+}
 
 QDateTime Board::Now() const
 {

@@ -53,6 +53,12 @@ public:
     // Sandbox only: the file whose presence means "a card sits in the slot".
     QString CardPresenceMarker() const;
 
+    // Where the bus capture goes, empty for none: the file given with UseCaptureFile, or,
+    // when a "capture" marker file sits on the mounted card, a new
+    // vek_bus_yyyy_MM_dd_hh_mm_ss.pcapng beside it. Asked once, when the bus starts.
+    QString BusCaptureFile() const;
+    static void UseCaptureFile(const QString& path);
+
     // Current local time of the instrument; everything that shows or stamps time reads it.
     QDateTime Now() const;
     // Sets the instrument's clock. On the board this starts "date" detached; in a sandbox
@@ -86,5 +92,6 @@ private:
 
     QString m_root;
     QString m_serialDevice;
+    QString m_captureFile;
     qint64 m_clockOffsetMs = 0;
 };

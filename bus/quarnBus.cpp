@@ -1,5 +1,6 @@
 #include "bus/quarnBus.h"
 
+#include "bus/busCapture.h"
 #include "bus/deviceMsgs.h"
 #include "bus/measurementMsgs.h"
 #include "bus/quarnBusMsgReceiver.h"
@@ -9,6 +10,7 @@
 #include "bus/systemDataMsgs.h"
 #include "board/board.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QSerialPort>
 #include <QThread>
@@ -101,8 +103,10 @@ constexpr qint32 kSlowBaud = 115200;
 
 QuarnBus* QuarnBus::Get()
 {
-    if (!s_instance)
+    if (!s_instance) {
         s_instance = new QuarnBus(Board::Get().SerialDevice().toLocal8Bit().constData(), nullptr);
+        s_instance->startCapture(Board::Get().BusCaptureFile());
+    }
     return s_instance;
 }
 
@@ -168,6 +172,12 @@ void QuarnBus::createReceiver()
 {
     m_receiver = new QuarnBusMsgReceiver(this, GetMyBusId());
     connect(m_receiver, &QuarnBusMsgReceiver::newMsgReady, this, &QuarnBus::onNewRawMsg);
+    connect(m_receiver, &QuarnBusMsgReceiver::frameRejected, this,
+            [this](const QByteArray& bytes, QuarnBusMsgReceiver::RejectReason reason) {
+                if (m_capture)
+                    m_capture->record(BusCaptureFormat::Kind::Rejected, bytes,
+                                      BusCaptureFormat::verdictOf(reason));
+            });
     // A serial port's read() hands over only what its notifier already fetched; bytes
     // still in the driver would be counted as missing after a busy spell of the event
     // loop, so the driver is asked first.
@@ -207,6 +217,8 @@ bool QuarnBus::writeFrame(const QByteArray& frame)
     // A line that failed to open swallows writes silently.
     const bool written = m_port->isOpen() && m_port->write(frame) == frame.size();
     m_deviceBacklog = m_port->bytesToWrite();
+    if (written && m_capture)
+        m_capture->record(BusCaptureFormat::Kind::Sent, frame);
     return written;
 }
 
@@ -235,6 +247,8 @@ void QuarnBus::onReadyRead()
         if (n <= 0)
             break;
         m_readBuffer.resize(int(n));
+        if (m_capture)
+            m_capture->record(BusCaptureFormat::Kind::Chunk, m_readBuffer);
         m_receiver->giveNewData(m_readBuffer);
         if (n < kReadBlock)
             break;
@@ -243,6 +257,8 @@ void QuarnBus::onReadyRead()
 
 void QuarnBus::onNewRawMsg(QByteArray msgRawData)
 {
+    if (m_capture)
+        m_capture->record(BusCaptureFormat::Kind::Accepted, msgRawData);
     const quint8 code = msgRawData.size() > 4 ? quint8(msgRawData.at(4)) : 0;
     const Entry& entry = dispatchTable()[code];
     switch (entry.route) {
@@ -258,6 +274,28 @@ void QuarnBus::onNewRawMsg(QByteArray msgRawData)
         qDebug() << "QuarnBus: unhandled msg: " << QString::number(code, 16);
         break;
     }
+}
+
+void QuarnBus::setCapture(std::unique_ptr<BusCapture> capture)
+{
+    m_capture = std::move(capture);
+}
+
+bool QuarnBus::startCapture(const QString& path)
+{
+    if (path.isEmpty())
+        return false;
+    QString error;
+    auto capture = BusCapture::Open(path, &error);
+    if (!capture) {
+        qDebug().noquote() << "bus capture not started:" << path << error;
+        return false;
+    }
+    qDebug().noquote() << "bus capture:" << path;
+    setCapture(std::move(capture));
+    // The singleton outlives the event loop; close the file while the program still runs.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { setCapture(nullptr); });
+    return true;
 }
 
 void QuarnBus::onBusShutDownRequested()

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+class BusCapture;
 class QIODevice;
 class QSerialPort;
 class QuarnBusMsgReceiver;
@@ -41,6 +42,12 @@ public:
     bool isSendGateClosed() const { return m_sendGateClosed; }
     QIODevice* device() const { return m_port.get(); }
 
+    // Records every frame sent, every chunk read and every frame accepted or rejected
+    // from now on; a null capture ends recording. An empty path starts nothing.
+    void setCapture(std::unique_ptr<BusCapture> capture);
+    bool startCapture(const QString& path);
+    BusCapture* capture() const { return m_capture.get(); }
+
 signals:
     void newMsg(QuarnBusMsg msg);
 
@@ -70,4 +77,5 @@ private:
     bool m_flushScheduled = false;
     std::atomic<qint64> m_queuedBytes{0};
     std::atomic<qint64> m_deviceBacklog{0};
+    std::unique_ptr<BusCapture> m_capture;
 };

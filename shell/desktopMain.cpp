@@ -23,8 +23,12 @@ int main(int argc, char* argv[])
     const QCommandLineOption root(QStringLiteral("root"),
                                   QStringLiteral("Folder that stands for the board's file system."),
                                   QStringLiteral("DIR"));
+    const QCommandLineOption capture(QStringLiteral("capture"),
+                                     QStringLiteral("Record the bus to FILE (pcapng)."),
+                                     QStringLiteral("FILE"));
     parser.addOption(serial);
     parser.addOption(root);
+    parser.addOption(capture);
     parser.process(app);
     if (!parser.isSet(serial) || !parser.isSet(root))
         parser.showHelp(2);
@@ -32,6 +36,8 @@ int main(int argc, char* argv[])
     QDir().mkpath(parser.value(root));
     Board::UseSandbox(parser.value(root), parser.value(serial));
     Board::Get().PrepareSandbox();
+    if (parser.isSet(capture))
+        Board::UseCaptureFile(QDir().absoluteFilePath(parser.value(capture)));
     auto window = StartInstrument(app);
     FrameTally tally(QuarnBus::Get());
     const int code = app.exec();

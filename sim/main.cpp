@@ -1,6 +1,7 @@
 #include "sim/frameLog.h"
 #include "sim/headSim.h"
 #include "sim/ptyDevice.h"
+#include "sim/replay.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -36,6 +37,8 @@ struct Cli
     SimOptions options;
     QString link;
     QString logFile;
+    QString replayFile;
+    double speed = 1;
 };
 
 bool fail(const QString& text)
@@ -95,6 +98,9 @@ bool parse(const QCoreApplication& app, Cli& cli)
     const auto charge = option("charge", "Battery charge at start in percent (default 87).", "N");
     const auto mains = option("mains", "Start on mains power (SIGUSR1 toggles it).");
     const auto rtcStopped = option("rtc-stopped", "Report a stopped clock oscillator until set.");
+    const auto replay =
+        option("replay", "Play the head's side of a bus capture instead of simulating.", "FILE");
+    const auto speed = option("speed", "Replay this many times faster (default 1).", "N");
     parser.process(app);
 
     SimOptions& o = cli.options;
@@ -152,6 +158,8 @@ bool parse(const QCoreApplication& app, Cli& cli)
         else
             o.faults.silent.set(quint8(id));
     }
+    cli.replayFile = parser.value(replay);
+    cli.speed = number(speed, 0.01, 1000, 1);
     cli.link = parser.value(link);
     cli.logFile = parser.value(log);
     return ok;
@@ -167,6 +175,12 @@ bool makeLink(const QString& link, const QString& target)
     if (!QFile::link(target, link))
         return fail(QStringLiteral("cannot create the link %1").arg(link));
     return true;
+}
+
+void removeLink(const QString& link, const QString& target)
+{
+    if (!link.isEmpty() && QFileInfo(link).symLinkTarget() == target)
+        QFile::remove(link);
 }
 
 } // namespace
@@ -200,6 +214,11 @@ int main(int argc, char* argv[])
     }
     if (!cli.link.isEmpty() && !makeLink(cli.link, line->slaveName()))
         return 1;
+    if (!cli.replayFile.isEmpty()) {
+        const int result = RunReplay(line, cli.replayFile, cli.speed, &log);
+        removeLink(cli.link, line->slaveName());
+        return result;
+    }
 
     HeadSim sim(line, cli.options);
     sim.port()->setLog(&log);
@@ -265,8 +284,7 @@ int main(int argc, char* argv[])
     const int result = app.exec();
 
     noteCounters();
-    if (!cli.link.isEmpty() && QFileInfo(cli.link).symLinkTarget() == line->slaveName())
-        QFile::remove(cli.link);
+    removeLink(cli.link, line->slaveName());
     s_log = nullptr;
     return result;
 }

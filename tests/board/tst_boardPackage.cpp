@@ -109,6 +109,9 @@ private slots:
         QTest::newRow("other framebuffer")
             << true << device << QStringList{"QUARN_FRAMEBUFFER=/dev/fb1"} << "linuxfb:fb=/dev/fb1"
             << "evdevtouch:/dev/input/event7";
+        QTest::newRow("web view enabled")
+            << true << device << QStringList{"QUARN_WEB=1"} << "vnc:size=240x320:port=5900"
+            << "evdevtouch:/dev/input/event7";
         QTest::newRow("platform given")
             << true << device << QStringList{"QT_QPA_PLATFORM=linuxfb:fb=/dev/fb0:size=240x320"}
             << "linuxfb:fb=/dev/fb0:size=240x320"
@@ -174,7 +177,9 @@ private slots:
         const QMap<QString, QString> tslib = readKeyValues(dir.filePath("ts_uinput.run"));
         QCOMPARE(tslib.value("args"), QString("-d -v -n quarn-touch"));
         QCOMPARE(tslib.value("TSLIB_CALIBFILE"), calibration);
-        QCOMPARE(tslib.value("TSLIB_FBDEVICE"), platform.section("fb=", 1).section(':', 0, 0));
+        QCOMPARE(tslib.value("TSLIB_FBDEVICE"), platform.startsWith("linuxfb")
+                                                    ? platform.section("fb=", 1).section(':', 0, 0)
+                                                    : QString("/dev/fb0"));
 
         QCOMPARE(QFileInfo::exists(dir.filePath("ts_calibrate.run")), !calibrated);
         if (!calibrated)
@@ -182,6 +187,54 @@ private slots:
                      calibration);
         // The daemon's answer is read from a file that is gone afterwards.
         QCOMPARE(QDir(dir.path()).entryList({"tmp.*"}, QDir::Files), QStringList());
+    }
+
+    void webService_servesOnTheServiceInterfaceOnly_data()
+    {
+        QTest::addColumn<QStringList>("environment");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("websockify"); // its arguments, empty when not started
+
+        const QString relay = "127.0.0.1:5900";
+        QTest::newRow("off by default") << QStringList() << 0 << QString();
+        QTest::newRow("on") << QStringList{"QUARN_WEB=1"} << 0
+                            << "--web /usr/share/novnc 192.168.7.2:6080 " + relay;
+        QTest::newRow("other interface and port")
+            << QStringList{"QUARN_WEB=1", "QUARN_WEB_INTERFACE=eth1", "QUARN_WEB_PORT=8080"} << 0
+            << "--web /usr/share/novnc 10.0.0.5:8080 " + relay;
+        QTest::newRow("interface without address")
+            << QStringList{"QUARN_WEB=1", "QUARN_WEB_INTERFACE=wlan0"} << 1 << QString();
+    }
+
+    void webService_servesOnTheServiceInterfaceOnly()
+    {
+        QUARN_SKIP_IF_PROGRAMS_CANNOT_START();
+        QFETCH(QStringList, environment);
+        QFETCH(int, exitCode);
+        QFETCH(QString, websockify);
+
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        // Stand-ins: "ip" knows usb0 and eth1; websockify notes its arguments.
+        QVERIFY(writeScript(dir.filePath("ip"),
+                            "case \"$*\" in\n"
+                            "*'dev usb0') echo '3: usb0    inet 192.168.7.2/24 brd 192.168.7.255 "
+                            "scope global usb0' ;;\n"
+                            "*'dev eth1') echo '4: eth1    inet 10.0.0.5/8 scope global eth1' ;;\n"
+                            "*) exit 1 ;;\n"
+                            "esac\n"));
+        QVERIFY(writeScript(dir.filePath("websockify"), "echo \"args=$*\" > websockify.run\n"));
+        QProcessEnvironment env;
+        env.insert("PATH", dir.path() + ":/usr/bin:/bin");
+        for (const QString& assignment : environment)
+            env.insert(assignment.section('=', 0, 0), assignment.section('=', 1));
+        QProcess service;
+        service.setProcessEnvironment(env);
+        service.setWorkingDirectory(dir.path());
+        service.start(kPackageDir + "quarn24ex-web", QStringList());
+        QVERIFY(service.waitForFinished(10000));
+        QCOMPARE(service.exitCode(), exitCode);
+        QCOMPARE(readKeyValues(dir.filePath("websockify.run")).value("args"), websockify);
     }
 };
 
