@@ -62,6 +62,8 @@ void QuarnBusMsgReceiver::giveNewData(const QByteArray& data)
 
 void QuarnBusMsgReceiver::feed(const char* data, int size)
 {
+    const bool wasFeeding = m_feeding;
+    m_feeding = true;
     QByteArray rescan;
     int i = 0;
     while (i < size) {
@@ -89,12 +91,19 @@ void QuarnBusMsgReceiver::feed(const char* data, int size)
             i = 0;
         }
     }
+    m_feeding = wasFeeding;
 }
 
 void QuarnBusMsgReceiver::checkForStall()
 {
     if (m_frame.isEmpty())
         return;
+    if (m_feeding) {
+        // Run from a dialog a frame's handler opened: the frame held is the one being
+        // delivered, not a stalled one.
+        m_stallTimer.start(kStallTimeoutMs);
+        return;
+    }
     emit aboutToGiveUpPartialFrame();
     if (m_frame.isEmpty())
         return;

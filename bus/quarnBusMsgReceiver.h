@@ -92,6 +92,7 @@ private:
 
     Clock m_clock;
     qint64 m_lastByteAt = 0;
+    bool m_feeding = false; // a handler of newMsgReady may run a nested event loop
     QTimer m_stallTimer;
     QTimer m_reportTimer;
     std::array<int, 5> m_unreported{}; // failures per RejectReason since the last report

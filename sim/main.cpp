@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -262,7 +263,8 @@ int main(int argc, char* argv[])
         if (signal == SIGUSR2) {
             sim.port()->hold();
             log.note(QStringLiteral("holding: nothing more is sent"));
-            noteCounters();
+            // Frames a reset's quiet still holds back leave within 40 ms and count then.
+            QTimer::singleShot(1000, &app, noteCounters);
             return;
         }
         QCoreApplication::quit();

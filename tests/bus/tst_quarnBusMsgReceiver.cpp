@@ -323,6 +323,27 @@ private slots:
         QCOMPARE(frames(spy), QList<QByteArray>{good});
     }
 
+    void stallCheckFromAFramesHandler_leavesTheFrameAlone()
+    {
+        // A handler that opens a modal dialog runs the event loop, and so the stall timer,
+        // while the receiver still holds the frame it delivers.
+        QuarnBusMsgReceiver receiver(nullptr, BusId::Tsc);
+        receiver.setClock(&fakeClock);
+        QSignalSpy rejected(&receiver, &QuarnBusMsgReceiver::frameRejected);
+        int delivered = 0;
+        connect(&receiver, &QuarnBusMsgReceiver::newMsgReady, this, [&] {
+            ++delivered;
+            s_now += 1000;
+            receiver.checkForStall();
+        });
+        const QByteArray good = resultFrame(5);
+        s_now = 0;
+        receiver.giveNewData(good.left(9));
+        receiver.giveNewData(good.mid(9) + good);
+        QCOMPARE(delivered, 2);
+        QCOMPARE(rejected.count(), 0);
+    }
+
     void stallCheck_takesBytesTheBusHasNotReadYet()
     {
         // Behind a busy event loop the timer can run before the bytes' notification: the

@@ -8,6 +8,7 @@
 #include "tests/fuzz/fuzzProgram.h"
 #include "tests/support/fakeDevice.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -43,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static unsigned serial = 0;
     const QString path =
         QDir::tempPath() +
-        QStringLiteral("/quarn-fuzz-profile-%1-%2.ini").arg(qApp->applicationPid()).arg(++serial);
+        QString::fromLatin1("/quarn-fuzz-profile-%1-%2.ini").arg(QCoreApplication::applicationPid()).arg(++serial);
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly))

@@ -2,6 +2,7 @@
 // service takes every byte into the store, where the screens read it back.
 
 #include "bus/quarnBus.h"
+#include "settings/systemDataBlock.h"
 #include "settings/userSettingsService.h"
 #include "settings/userSettingsStore.h"
 #include "tests/fuzz/fuzzProgram.h"
