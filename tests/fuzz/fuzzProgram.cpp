@@ -1,8 +1,12 @@
 #include "tests/fuzz/fuzzProgram.h"
 
 #include "board/board.h"
+#include "bus/quarnBus.h"
+#include "settings/userSettingsService.h"
+#include "settings/userSettingsStore.h"
 #include "shell/quarn24ex.h"
 #include "shell/startup.h"
+#include "tests/support/fakeDevice.h"
 
 #include <QApplication>
 #include <QDir>
@@ -47,6 +51,20 @@ void StartWholeProgram()
     Start(true);
     static std::unique_ptr<Quarn24EX> window =
         StartInstrument(*static_cast<QApplication*>(QCoreApplication::instance()));
+}
+
+SettingsOnLine& StartSettings()
+{
+    static SettingsOnLine s = [] {
+        Start();
+        SettingsOnLine made;
+        made.line = new FakeDevice;
+        QuarnBus::Install(made.line);
+        UserSettingsStore::Configure();
+        made.settings = UserSettingsService::Get();
+        return made;
+    }();
+    return s;
 }
 
 } // namespace FuzzProgram

@@ -4,7 +4,6 @@
 #include "bus/quarnBus.h"
 #include "settings/settingsCatalogue.h"
 #include "settings/userSettingsService.h"
-#include "settings/userSettingsStore.h"
 #include "tests/fuzz/fuzzProgram.h"
 #include "tests/support/fakeDevice.h"
 
@@ -12,33 +11,9 @@
 #include <QDir>
 #include <QFile>
 
-namespace {
-
-struct Service
-{
-    FakeDevice* line = nullptr;
-    UserSettingsService* settings = nullptr;
-};
-
-Service& service()
-{
-    static Service s = [] {
-        FuzzProgram::Start();
-        Service made;
-        made.line = new FakeDevice;
-        QuarnBus::Install(made.line);
-        UserSettingsStore::Configure();
-        made.settings = UserSettingsService::Get();
-        return made;
-    }();
-    return s;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    Service& s = service();
+    FuzzProgram::SettingsOnLine& s = FuzzProgram::StartSettings();
     // A new name each time: QSettings caches a file by name, size and time stamp, and two
     // inputs of one size within the same millisecond would read as one.
     static unsigned serial = 0;

@@ -4,37 +4,12 @@
 #include "bus/quarnBus.h"
 #include "settings/systemDataBlock.h"
 #include "settings/userSettingsService.h"
-#include "settings/userSettingsStore.h"
 #include "tests/fuzz/fuzzProgram.h"
 #include "tests/support/fakeDevice.h"
 
-namespace {
-
-struct Service
-{
-    FakeDevice* line = nullptr;
-    UserSettingsService* settings = nullptr;
-};
-
-Service& service()
-{
-    static Service s = [] {
-        FuzzProgram::Start();
-        Service made;
-        made.line = new FakeDevice;
-        QuarnBus::Install(made.line);
-        UserSettingsStore::Configure();
-        made.settings = UserSettingsService::Get();
-        return made;
-    }();
-    return s;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    Service& s = service();
+    FuzzProgram::SettingsOnLine& s = FuzzProgram::StartSettings();
     // The first byte is the header parameter, the rest the body, as long as it comes.
     const char param = size > 0 ? char(data[0]) : 0;
     const QByteArray body(reinterpret_cast<const char*>(data) + (size > 0 ? 1 : 0),
