@@ -252,13 +252,17 @@ int main(int argc, char** argv)
     shoot("spectral");
 
     // Side by side: the curves move over with the next cycle.
-    window.findChild<QAbstractButton*>(QStringLiteral("pushButton"))->click();
+    window.findChild<SpectralAnalysis*>()
+        ->findChild<QAbstractButton*>(QStringLiteral("pushButton"))
+        ->click();
     settle(SpectralAnalysis::kFirstCycleMs + 100);
     answerFftRequest(line, sweep, SimScenario::kCorrosiveAt, kPower);
     settle(20);
     answerFftRequest(line, sweep, SimScenario::kCorrosiveAt, kPower);
     shoot("spectral_split");
-    window.findChild<QAbstractButton*>(QStringLiteral("pushButton"))->click();
+    window.findChild<SpectralAnalysis*>()
+        ->findChild<QAbstractButton*>(QStringLiteral("pushButton"))
+        ->click();
     window.findChild<SpectralAnalysis*>()->on_btnHome_clicked();
     settle(700);
 
