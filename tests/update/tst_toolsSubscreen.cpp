@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -177,7 +178,11 @@ private slots:
         QVERIFY(m_heard.size() >= 2);
         QCOMPARE(int(m_heard.first().type), int(eLoadUserSettingsMsg));
         QCOMPARE(m_heard.first().param, quint8(LoadUserSettingsMsg::kRestoreDefaults));
-        QCOMPARE(int(m_heard.last().type), int(eGetSystemDataMsg));
+        // Other settings' messages may follow, as fast as the machine runs: the block
+        // request is among them.
+        QVERIFY(std::any_of(m_heard.begin() + 1, m_heard.end(), [](const QuarnBusMsg& m) {
+            return int(m.type) == int(eGetSystemDataMsg);
+        }));
     }
 
     void button_runsItsDialog_data()
