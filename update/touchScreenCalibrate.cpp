@@ -31,7 +31,7 @@ QPoint TouchScreenCalibrate::CurrentTarget() const
 
 void TouchScreenCalibrate::accept()
 {
-    m_result = Board::Get().SaveTouchCalibration(ScreenPoints(size()), m_taps);
+    m_result = Board::Get().SaveTouchCalibration(m_targets, m_taps);
     QDialog::accept();
 }
 
@@ -55,6 +55,7 @@ void TouchScreenCalibrate::mouseReleaseEvent(QMouseEvent* event)
     if (m_taps.size() >= kPoints)
         return;
     // The panel's own coordinates: the dialog covers it, so they are the screen's.
+    m_targets.append(CurrentTarget());
     m_taps.append(event->localPos());
     if (m_taps.size() == kPoints)
         accept();

@@ -35,5 +35,7 @@ protected:
 
 private:
     QVector<QPointF> m_taps;
+    // The target shown at each tap: the window may still be settling into its size.
+    QVector<QPointF> m_targets;
     Board::TouchCalibrationResult m_result = Board::TouchCalibrationResult::Rejected;
 };

@@ -1,6 +1,9 @@
 #include "tests/sim/simHarness.h"
 
+#include "board/board.h"
 #include "bus/quarnBus.h"
+#include "settings/userSettingsStore.h"
+#include "sim/simPort.h"
 #include "sim/ptyDevice.h"
 
 #include <QSerialPort>
@@ -32,6 +35,18 @@ HeadSim* SimHarness::InstallAsProgramBus(QObject* parent, const SimOptions& opti
         return nullptr;
     }
     QuarnBus::Install(port);
+    return sim;
+}
+
+HeadSim* SimHarness::StartProgramOnSim(QObject* parent, QList<QuarnBusMsg>* heard)
+{
+    Board::Get().PrepareSandbox();
+    UserSettingsStore::Configure();
+    HeadSim* sim = InstallAsProgramBus(parent);
+    if (sim) {
+        QObject::connect(sim->port(), &SimPort::received, parent,
+                         [heard](const QuarnBusMsg& msg) { heard->append(msg); });
+    }
     return sim;
 }
 

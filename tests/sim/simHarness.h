@@ -19,6 +19,9 @@ public:
     // The head on a pseudo-terminal whose other end becomes the program's own bus
     // (QuarnBus::Get()), for tests of whole screens and services; null when no line opens.
     static HeadSim* InstallAsProgramBus(QObject* parent, const SimOptions& options = fastOptions());
+    // The sandboxed board and settings store, then InstallAsProgramBus; every frame the
+    // head hears is appended to heard. Null when no line opens.
+    static HeadSim* StartProgramOnSim(QObject* parent, QList<QuarnBusMsg>* heard);
 
     explicit SimHarness(const SimOptions& options = fastOptions());
     ~SimHarness();

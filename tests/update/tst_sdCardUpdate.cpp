@@ -5,7 +5,6 @@
 #include "bus/quarnBus.h"
 #include "services/sdCardMonitor.h"
 #include "services/versionInfo.h"
-#include "settings/userSettingsStore.h"
 #include "sim/headSim.h"
 #include "tests/sim/simHarness.h"
 #include "tests/support/quarnTest.h"
@@ -119,12 +118,8 @@ private:
 private slots:
     void initTestCase()
     {
-        Board::Get().PrepareSandbox();
-        UserSettingsStore::Configure();
-        m_sim = SimHarness::InstallAsProgramBus(this);
+        m_sim = SimHarness::StartProgramOnSim(this, &m_heard);
         QVERIFY(m_sim);
-        connect(m_sim->port(), &SimPort::received, this,
-                [this](const QuarnBusMsg& msg) { m_heard << msg; });
         // The hardware codes come from the controllers' status texts.
         VersionInfo::Get();
         QTRY_VERIFY_WITH_TIMEOUT(!VersionInfo::Get()->GetKeypadStatus().isEmpty(), 5000);

@@ -9,7 +9,6 @@
 #include "settings/powerLevelUserSetting.h"
 #include "settings/powerOnScreenSetting.h"
 #include "settings/userSettingsService.h"
-#include "settings/userSettingsStore.h"
 #include "setup/toolsSubscreen.h"
 #include "shell/keypad.h"
 #include "shell/panelDialogs.h"
@@ -88,12 +87,8 @@ private:
 private slots:
     void initTestCase()
     {
-        Board::Get().PrepareSandbox();
-        UserSettingsStore::Configure();
-        m_sim = SimHarness::InstallAsProgramBus(this);
+        m_sim = SimHarness::StartProgramOnSim(this, &m_heard);
         QVERIFY(m_sim);
-        connect(m_sim->port(), &SimPort::received, this,
-                [this](const QuarnBusMsg& msg) { m_heard << msg; });
         QTRY_VERIFY(UserSettingsService::Get()->IsInitialSyncDone());
     }
 
@@ -117,8 +112,8 @@ private slots:
                                 if (!dialog)
                                     return false;
                                 // Every tap a pixel right of and above its target.
-                                const QPoint tap = dialog->CurrentTarget() + QPoint(1, -1);
-                                targets = TouchScreenCalibrate::ScreenPoints(dialog->size());
+                                targets.append(dialog->CurrentTarget());
+                                const QPoint tap = targets.last().toPoint() + QPoint(1, -1);
                                 taps.append(tap);
                                 QTest::mouseClick(dialog, Qt::LeftButton, {}, tap);
                                 return dialog->TapsTaken() == TouchScreenCalibrate::kPoints;
