@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <QElapsedTimer>
+#include <QIODevice>
 
 // A failure inside a state function; caught only where the bytes are fed.
 struct QuarnBusMsgReceiver::Failure
@@ -44,6 +45,17 @@ QuarnBusMsgReceiver::QuarnBusMsgReceiver(QObject* parent,
     connect(&m_stallTimer, &QTimer::timeout, this, &QuarnBusMsgReceiver::checkForStall);
     m_reportTimer.setSingleShot(true);
     connect(&m_reportTimer, &QTimer::timeout, this, &QuarnBusMsgReceiver::endReportInterval);
+}
+
+void QuarnBusMsgReceiver::giveAllFrom(QIODevice* line)
+{
+    char buffer[4096];
+    for (;;) {
+        const qint64 n = line->read(buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        giveNewData(QByteArray(buffer, int(n)));
+    }
 }
 
 void QuarnBusMsgReceiver::giveNewData(const QByteArray& data)

@@ -10,6 +10,8 @@
 #include <vector>
 
 // Assembles checksum-verified frames from the unframed byte stream of the line.
+class QIODevice;
+
 class QuarnBusMsgReceiver : public QObject
 {
     Q_OBJECT
@@ -48,6 +50,8 @@ public:
     QuarnBusMsgReceiver(QObject* parent, std::initializer_list<char> acceptedDeviceIds);
 
     void giveNewData(const QByteArray& data);
+    // Gives everything the line holds now.
+    void giveAllFrom(QIODevice* line);
 
     msgStateT currentState() const { return m_state; }
     void setClock(Clock clock) { m_clock = clock; }

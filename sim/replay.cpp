@@ -108,13 +108,7 @@ void BusReplay::step()
 
 void BusReplay::onReadyRead()
 {
-    char buffer[4096];
-    for (;;) {
-        const qint64 n = m_line->read(buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        m_receiver->giveNewData(QByteArray(buffer, int(n)));
-    }
+    m_receiver->giveAllFrom(m_line);
 }
 
 int BusReplay::findPending(const std::function<bool(const Event&)>& match) const

@@ -25,13 +25,7 @@ SimPort::~SimPort() = default;
 
 void SimPort::onReadyRead()
 {
-    char buffer[4096];
-    for (;;) {
-        const qint64 n = m_line->read(buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        m_receiver->giveNewData(QByteArray(buffer, int(n)));
-    }
+    m_receiver->giveAllFrom(m_line);
 }
 
 void SimPort::onFrame(const QByteArray& frame)
