@@ -124,6 +124,8 @@ BusCaptureFormat::Verdict BusCaptureFormat::verdictOf(QuarnBusMsgReceiver::Rejec
         return Verdict::BadLength;
     case R::BadDeviceId:
         return Verdict::BadDeviceId;
+    case R::TimedOut:
+        return Verdict::TimedOut;
     case R::OutOfStep:
         break;
     }

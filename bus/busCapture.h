@@ -36,6 +36,7 @@ enum class Verdict : quint8
     BadLength = 2,
     BadDeviceId = 3,
     OutOfStep = 4,
+    TimedOut = 5,
 };
 
 Verdict verdictOf(QuarnBusMsgReceiver::RejectReason reason);

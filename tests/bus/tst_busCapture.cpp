@@ -1,6 +1,7 @@
 #include "board/board.h"
 #include "bus/busCapture.h"
 #include "bus/quarnBus.h"
+#include "bus/quarnBusMsgReceiver.h"
 #include "bus/settingMsgs.h"
 #include "bus/systemDataMsgs.h"
 #include "tests/support/fakeDevice.h"
@@ -17,6 +18,13 @@ using BusCaptureFormat::Kind;
 using BusCaptureFormat::Verdict;
 
 namespace {
+
+// The receiver's clock, moved on by hand to time out a partial frame.
+qint64 s_now = 0;
+qint64 clock()
+{
+    return s_now;
+}
 
 QByteArray fromHead(int type, const QByteArray& body, char src, char param = 0)
 {
@@ -67,6 +75,7 @@ private slots:
     {
         m_line = new FakeDevice;
         m_bus = QuarnBus::Install(m_line);
+        m_bus->findChild<QuarnBusMsgReceiver*>()->setClock(&clock);
     }
 
     void bus_recordsSentChunksAndVerdicts_inLineOrder()
@@ -77,7 +86,9 @@ private slots:
         const QByteArray bad = corrupted(fromHead(eGetPingMsg, QByteArray(18, 1), BusId::Bbm));
         m_bus->sendMsg(SetVolumeMsg(5));
         m_line->feed(good.left(3));
-        m_line->feed(good.mid(3) + bad);
+        m_line->feed(good.mid(3) + bad + good.left(4));
+        s_now += QuarnBusMsgReceiver::kStallTimeoutMs + 1;
+        m_bus->findChild<QuarnBusMsgReceiver*>()->checkForStall();
         m_bus->setCapture(nullptr);
 
         std::vector<BusCaptureRecord> records;
@@ -85,9 +96,10 @@ private slots:
         const std::vector<std::tuple<Kind, Verdict, QByteArray>> expected = {
             {Kind::Sent, Verdict::Good, SetVolumeMsg(5).serialize()},
             {Kind::Chunk, Verdict::Good, good.left(3)},
-            {Kind::Chunk, Verdict::Good, good.mid(3) + bad},
+            {Kind::Chunk, Verdict::Good, good.mid(3) + bad + good.left(4)},
             {Kind::Accepted, Verdict::Good, good},
             {Kind::Rejected, Verdict::BadChecksum, bad},
+            {Kind::Rejected, Verdict::TimedOut, good.left(4)},
         };
         QCOMPARE(records.size(), expected.size());
         for (size_t i = 0; i < expected.size(); ++i) {

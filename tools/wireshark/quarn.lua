@@ -9,7 +9,7 @@ local quarn = Proto("quarn", "Quarn bus")
 local kinds = { [1] = "Sent", [2] = "Received chunk", [3] = "Accepted", [4] = "Rejected" }
 local verdicts = {
     [0] = "good", [1] = "bad checksum", [2] = "bad length", [3] = "bad device id",
-    [4] = "out of step",
+    [4] = "out of step", [5] = "timed out",
 }
 local devices = {
     [0x45] = "TSC", [0x46] = "BBM", [0x47] = "KEY", [0x48] = "MST", [0x4A] = "HCC", [0x4B] = "RAD",
