@@ -17,10 +17,9 @@ RegionListSubscreen::RegionListSubscreen(QWidget* parent)
     RegionListProcessing* regions = RegionListProcessing::Get();
     // The head type that makes this subscreen usually arrives before the zone list, and a
     // list answered before the list keeper existed is lost: the pages follow every list,
-    // and an empty one is asked for again.
+    // and an empty one is asked for again. They are built when shown, since a hidden
+    // subscreen may see many lists.
     connect(regions, &RegionListProcessing::regionDataAvailable, this, [this] {
-        if (listCodes() != m_shownCodes)
-            buildPages();
         if (isVisible())
             RefreshUi();
     });
@@ -28,7 +27,6 @@ RegionListSubscreen::RegionListSubscreen(QWidget* parent)
     // its next list.
     connect(UserSettingsService::Get(), &UserSettingsService::RegionSettingChanged, this,
             &RegionListSubscreen::followRegionSetting);
-    buildPages();
     if (regions->getRegionListCount() == 0)
         QuarnBus::Get()->sendMsg(GetZoneListMsg());
 }
@@ -83,6 +81,8 @@ QByteArray RegionListSubscreen::listCodes()
 
 void RegionListSubscreen::RefreshUi()
 {
+    if (listCodes() != m_shownCodes)
+        buildPages();
     const auto page = m_pageOfListIndex.constFind(RegionListProcessing::Get()->getCurrentListIndex());
     if (page != m_pageOfListIndex.constEnd())
         ui->stackedWidget->setCurrentIndex(*page);
