@@ -93,7 +93,15 @@ protected:
 
 private:
     static Stored stored(T value) { return static_cast<Stored>(value); }
-    void write(const QVariant& value) { m_store.setValue(Key(), value); }
+    // An unchanged value is not written: every write rewrites the whole store file, and
+    // the head reports every setting in each system data block.
+    void write(const QVariant& value)
+    {
+        const QVariant held = m_store.value(Key());
+        if (held.isValid() && held.toString() == value.toString())
+            return;
+        m_store.setValue(Key(), value);
+    }
 
     T m_default;
     UserSettingsStore m_store;

@@ -5,6 +5,7 @@
 #include "settings/audioModeUserSetting.h"
 #include "settings/hapticUserSetting.h"
 #include "settings/powerOnScreenSetting.h"
+#include "settings/systemDataBlock.h"
 #include "settings/userSettingsService.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/quarnTest.h"
@@ -18,6 +19,8 @@
 #include <QTimer>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -148,6 +151,29 @@ private slots:
         QCOMPARE(ToneStyleUserSetting().Get(), 1);
         QCOMPARE(StartupParametersSetting().Get(), 1);
         QCOMPARE(RegionUserSetting().Get(), 34);
+    }
+
+    // The head reports every setting in each block; the store file (rewritten whole on a
+    // write, so a new inode) is left alone when nothing changed.
+    void repeatedBlock_leavesTheStoreFileAlone()
+    {
+        startSynced();
+        const auto inode = [] {
+            UserSettingsStore().sync();
+            QCoreApplication::processEvents();
+            struct stat info = {};
+            return ::stat(QFile::encodeName(UserSettingsStore::FileName()).constData(), &info) == 0
+                       ? info.st_ino
+                       : ino_t(0);
+        };
+        const ino_t before = inode();
+        QVERIFY(before != 0);
+        feed(eGetSystemDataMsgResp, fullBlock());
+        QCOMPARE(inode(), before);
+        QByteArray louder = fullBlock();
+        louder[SystemDataBlock::kVolumeMute] = char(louder[SystemDataBlock::kVolumeMute] ^ 0x01);
+        feed(eGetSystemDataMsgResp, louder);
+        QVERIFY(inode() != before);
     }
 
     void shortBlock_storesZerosBeyondItsEnd()
