@@ -11,6 +11,7 @@
 #include <qwt_plot_picker.h>
 
 #include <QMouseEvent>
+#include <QTimer>
 
 namespace {
 constexpr quint32 kMHz = 1000000;
@@ -174,7 +175,7 @@ void FreqScan::fallBackToLowerLimit()
     emit setFreqValue(minFreq);
     currentFreq = minFreq;
     setMarker(minPos);
-    replot();
+    replotSoon();
 }
 
 void FreqScan::showCurrentFrequency(bool announceFrequency)
@@ -184,7 +185,7 @@ void FreqScan::showCurrentFrequency(bool announceFrequency)
     if (announceFrequency)
         emit setFreqValue(currentFreq);
     setMarker(position);
-    replot();
+    replotSoon();
 }
 
 void FreqScan::takeRange(const QuarnBusMsg& msg)
@@ -255,7 +256,7 @@ void FreqScan::takeAmbient(const QuarnBusMsg& msg)
         const int bars = qMax(0, levelCount + 1);
         if (bins.size() != bars) {
             setBars(QVector<double>(bars, 1.0));
-            replot();
+            replotSoon();
         }
         return;
     }
@@ -287,8 +288,24 @@ void FreqScan::takeAmbient(const QuarnBusMsg& msg)
     setBars(heights);
     if (msg.bodyByte(0) == kAmbientAutoMode && autoScanRunning)
         setMarker(quietest);
-    replot();
+    replotSoon();
     autoScanRunning = true;
+}
+
+void FreqScan::replotSoon()
+{
+    // A plot on screen follows each record at once, since a tap maps through its axes.
+    if (isVisible()) {
+        replot();
+        return;
+    }
+    if (replotDue)
+        return;
+    replotDue = true;
+    QTimer::singleShot(0, this, [this] {
+        replotDue = false;
+        replot();
+    });
 }
 
 void FreqScan::selectAt(double x)

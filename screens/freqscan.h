@@ -85,6 +85,9 @@ private:
     void selectAt(double x);
     void setBars(const QVector<double>& heights);
     void setMarker(double x);
+    // Hidden, replots at the next turn of the event loop, once for any number of records:
+    // a replot measures the axes anew, and the head can send records faster than it pays.
+    void replotSoon();
 
     HarmonicData m_harmonic = eTransmit;
     QVector<double> bins;
@@ -99,6 +102,7 @@ private:
     bool autoScanRunning = false;
     bool markerMovedExternally = false;
     bool locked = false;
+    bool replotDue = false;
 
     QwtPlotMultiBarChart* m_chart = nullptr;
     QwtPlotMarker* m_marker = nullptr;
