@@ -175,27 +175,46 @@ void SetupScreen::configureForSubPage()
     ui->leftArrowButton->show();
 }
 
+namespace {
+// The region subscreen made for a head type.
+struct RegionScreenKind
+{
+    const QMetaObject* meta = nullptr;
+    QWidget* (*make)(QWidget* parent) = nullptr;
+};
+
+template <typename T> RegionScreenKind regionScreenKind()
+{
+    return {&T::staticMetaObject, [](QWidget* parent) -> QWidget* { return new T(parent); }};
+}
+} // namespace
+
 void SetupScreen::matchCountryScreenToHeadType(eHeadTypeIdT headType)
 {
-    QWidget* regionScreen = nullptr;
+    RegionScreenKind kind;
     switch (headType) {
     case eHeadTypeStandard:
     case eHeadTypeClassic:
-        regionScreen = new CountrySettingSubscreen(this);
+        kind = regionScreenKind<CountrySettingSubscreen>();
         break;
     case eHeadType900:
-        regionScreen = new RegionSettingSubscreen(this);
+        kind = regionScreenKind<RegionSettingSubscreen>();
         break;
     case eHeadTypeZoned:
-        regionScreen = new CountrySettingSubscreenNew(this);
+        kind = regionScreenKind<CountrySettingSubscreenNew>();
         break;
     default:
         return;
     }
+    // The head reports its type with every system information answer: a subscreen of the
+    // right kind stays as it is.
+    QWidget* superseded = subScreen(eRegionSub);
+    if (superseded && superseded->metaObject() == kind.meta)
+        return;
     // Only the newest subscreen stays reachable; the one it replaces goes once it is not shown.
-    if (QWidget* superseded = subScreen(eRegionSub))
+    if (superseded)
         m_retiredRegionScreens.append(superseded);
-    addSubScreen(eRegionSub, regionScreen);
+    addSubScreen(eRegionSub, kind.make(this));
     dropRetiredRegionScreens();
 }
 
