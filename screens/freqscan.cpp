@@ -342,5 +342,5 @@ void FreqScan::moveMarkerPosition(int position)
 {
     markerMovedExternally = true;
     setMarker(position);
-    replot();
+    replotSoon();
 }
