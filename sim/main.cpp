@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -215,6 +216,8 @@ int main(int argc, char* argv[])
     if (!cli.link.isEmpty() && !makeLink(cli.link, line->slaveName()))
         return 1;
     if (!cli.replayFile.isEmpty()) {
+        // The head's port owns the line otherwise.
+        const std::unique_ptr<PtyDevice> owner(line);
         const int result = RunReplay(line, cli.replayFile, cli.speed, &log);
         removeLink(cli.link, line->slaveName());
         return result;

@@ -28,7 +28,9 @@ public:
     {
         double speed = 1.0;
         int graceMs = 3000;       // how long past its captured time a program frame may come
-        int lookahead = 16;       // expected frames an arrived one may match out of order
+        // Expected frames an arrived one may match out of order: a timer's burst (the
+        // battery registers) can land on either side of a chain of twenty answers.
+        int lookahead = 64;
         int settleMs = 1000;      // time for stray program frames after the last event
         int endToleranceMs = 500; // unmatched frames this close to the capture's end pass
     };
