@@ -297,10 +297,15 @@ QList<eExternalUserSettingsSet> UserSettingsService::GetAvailableExternalUserSet
 
 void UserSettingsService::ImportAllSettingsFromExternalFile(const QString& path)
 {
-    if (QFileInfo::exists(path))
-        importCheckedValues(QSettings(path, QSettings::IniFormat));
-    else
+    // QSettings reads a file whole: an odd file of that name on the card must not fill
+    // the memory (a profile is under 1 kB).
+    const QFileInfo file(path);
+    if (!file.exists())
         qDebug().noquote() << "Profile" << path << "not found";
+    else if (!file.isFile() || file.size() > kMaxProfileBytes)
+        qDebug().noquote() << "Profile" << path << "refused: not a profile file";
+    else
+        importCheckedValues(QSettings(path, QSettings::IniFormat));
     m_store.sync();
     QuarnBus::Get()->sendMsg(SetSystemDataMsg());
 }

@@ -52,6 +52,8 @@ class UserSettingsService : public QObject
     Q_OBJECT
 public:
     static constexpr int kInitialSyncRetryMs = 1500;
+    // A profile file larger than this is not read.
+    static constexpr qint64 kMaxProfileBytes = 64 * 1024;
 
     static UserSettingsService* Get();
     explicit UserSettingsService(QObject* parent = nullptr);

@@ -462,11 +462,20 @@ private slots:
         QCOMPARE(VolumeUserSetting().Get(), 7);
         QCOMPARE(RegionUserSetting().Get(), 34);
 
+        // Missing, a folder, or too large to be a profile: nothing is read.
         service->ImportAllSettingsFromExternalFile(path + ".missing");
+        QVERIFY(QDir().mkpath(path + ".folder"));
+        service->ImportAllSettingsFromExternalFile(path + ".folder");
+        QFile large(path + ".large");
+        QVERIFY(large.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        large.write("[userSettings]\nvolume=3\n");
+        large.write(QByteArray(UserSettingsService::kMaxProfileBytes, '#'));
+        large.close();
+        service->ImportAllSettingsFromExternalFile(large.fileName());
         QCOMPARE(VolumeUserSetting().Get(), 7);
         const QStringList msgs = sent();
-        QCOMPARE(msgs.size(), 2);
-        QVERIFY(msgs.at(1).startsWith("122 p0 [56 45 4b 30"));
+        QCOMPARE(msgs.size(), 4);
+        QVERIFY(msgs.at(3).startsWith("122 p0 [56 45 4b 30"));
     }
 
     void profile_valuesTheSettingsCannotTake_keepTheCurrentOnes()
