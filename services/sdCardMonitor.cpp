@@ -31,6 +31,11 @@ QString SdCardMonitor::GetSdCardRootFolder() const
     return Board::Get().CardRoot();
 }
 
+bool SdCardMonitor::IsCardWritable() const
+{
+    return m_cardReady && !Board::Get().IsCardReadOnly();
+}
+
 void SdCardMonitor::isSdDevPresentAndReady()
 {
     m_cardInserted = false;

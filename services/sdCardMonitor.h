@@ -26,6 +26,11 @@ public:
 
     bool IsCardInserted() const { return m_cardInserted; }
     bool IsCardReady() const { return m_cardReady; }
+    // Ready and not mounted read-only (a write-protected card), read from the mount table at
+    // the moment of asking. Every writer to the card asks this, so that a read-only card
+    // fails each write the same way even where the file system would take it (root on the
+    // desktop).
+    bool IsCardWritable() const;
     // With the trailing '/': callers append file names.
     QString GetSdCardRootFolder() const;
     // False while a script is already running.

@@ -126,6 +126,26 @@ private slots:
         QCOMPARE(events.count(), 2);
     }
 
+    void cardWritable_needsAReadyCardMountedReadWrite_data()
+    {
+        QTest::addColumn<QByteArray>("options");
+        QTest::addColumn<bool>("writable");
+        QTest::newRow("rw") << QByteArray("rw,noatime") << true;
+        QTest::newRow("ro") << QByteArray("ro,noatime") << false;
+        QTest::newRow("ro alone") << QByteArray("ro") << false;
+        QTest::newRow("no card") << QByteArray() << false;
+    }
+
+    void cardWritable_needsAReadyCardMountedReadWrite()
+    {
+        QFETCH(QByteArray, options);
+        QFETCH(bool, writable);
+        QuarnTest::SetCard(options);
+        SdCardMonitor monitor;
+        QCOMPARE(monitor.IsCardReady(), !options.isEmpty());
+        QCOMPARE(monitor.IsCardWritable(), writable);
+    }
+
     void unreadableMountTable_cardNeverReady()
     {
         insertCard();
