@@ -102,6 +102,9 @@ void Quarn24EX::makeConnections()
     connect(clockNotice, &ClockNotice::setDateTimeSelected, this, &Quarn24EX::doSetupScreen);
     connect(clockNotice, &ClockNotice::setDateTimeSelected, setupScreen,
             &SetupScreen::ShowDateAndTime);
+    // An update that failed after changing the unit is shown at every start until one
+    // completes.
+    TscSDCardUpdateDialog::ShowFailedUpdateNotice(this);
 }
 
 int Quarn24EX::currentPage() const

@@ -11,6 +11,8 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QTimer>
 
 #include <chrono>
@@ -26,15 +28,17 @@ constexpr int kLineSleepMs = 1;
 // starts regardless.
 constexpr int kLineDrainLimitMs = 20000;
 constexpr int kVersionLineMax = 9;
+constexpr const char* kFailedRecordName = "vek_update_failed.txt";
 } // namespace
 
 SDCardUpdate::SDCardUpdate(QObject* parent)
     : QThread(parent),
       m_freeSpace([](const QString& folder) { return Board::Get().FreeBytes(folder); }),
-      m_timeout(new QTimer(this))
+      m_timeout(new QTimer(this)), m_cardWatch(new QTimer(this))
 {
     m_timeout->setSingleShot(true);
     connect(m_timeout, &QTimer::timeout, this, &SDCardUpdate::noMicroResponse);
+    connect(m_cardWatch, &QTimer::timeout, this, &SDCardUpdate::watchCard);
 }
 
 SDCardUpdate::~SDCardUpdate()
@@ -54,7 +58,57 @@ void SDCardUpdate::startUpdate(Priority priority)
     m_cardRoot = SdCardMonitor::Get()->GetSdCardRootFolder();
     m_headCode = VersionInfo::Get()->GetHeadHardwareCode();
     m_keypadCode = VersionInfo::Get()->GetKeypadHardwareCode();
+    m_cardProgressSeen = -1;
+    m_cardStill.start();
+    m_cardWatch->start(qMax(10, m_timing.cardStallMs / 5));
     start(priority);
+}
+
+QString SDCardUpdate::FailedUpdateRecordPath()
+{
+    return QFileInfo(Board::Get().VersionRecord()).dir().filePath(QLatin1String(kFailedRecordName));
+}
+
+QString SDCardUpdate::FailedUpdateRecord()
+{
+    QFile record(FailedUpdateRecordPath());
+    if (!record.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(record.read(4096)).trimmed();
+}
+
+void SDCardUpdate::RecordFailedUpdate(const QString& what)
+{
+    QSaveFile record(FailedUpdateRecordPath());
+    const QByteArray text = what.toUtf8() + '\n';
+    if (!record.open(QIODevice::WriteOnly) || record.write(text) != text.size() || !record.commit())
+        qDebug() << "Failed update not recorded:" << what;
+    Board::Get().SyncFileSystems();
+}
+
+void SDCardUpdate::watchCard()
+{
+    // A read of a dying card (or of anything that never answers) cannot be interrupted: the
+    // update gives up on it here, and the worker, once the read returns, ends unseen.
+    const qint64 progress = m_cardProgress;
+    if (!m_cardBusy || progress != m_cardProgressSeen) {
+        m_cardProgressSeen = progress;
+        m_cardStill.start();
+        return;
+    }
+    if (m_stop || m_cardStill.elapsed() < m_timing.cardStallMs)
+        return;
+    m_cardWatch->stop();
+    qDebug() << "SD card not answering.";
+    requestStop();
+    restoreOutputPower();
+    emit errorCode(eCardNotAnswering);
+}
+
+void SDCardUpdate::restoreOutputPower()
+{
+    if (m_powerLowered.exchange(false))
+        PowerLevelUserSetting().Set(m_powerBefore);
 }
 
 void SDCardUpdate::requestStop()
@@ -150,17 +204,82 @@ void SDCardUpdate::runStep(int step)
 
 void SDCardUpdate::verify()
 {
-    // No transmission while the controllers are being reprogrammed.
-    PowerLevelUserSetting().Set(0);
-    if (!m_package.Open(packagePath())) {
-        fail(eFileError, eStepFailed, "File Error.");
+    // No transmission while the controllers are being reprogrammed; a cancel or a failure
+    // gives the level back.
+    {
+        PowerLevelUserSetting power;
+        m_powerBefore = power.Get();
+        m_powerLowered = true;
+        power.Set(0);
+    }
+    m_cardBusy = true;
+    bool opened = false;
+    if (m_packageSource) {
+        if (FILE* file = m_packageSource()) {
+            m_package.Adopt(file);
+            opened = true;
+        }
+    } else {
+        opened = m_package.Open(packagePath());
+    }
+    if (!opened) {
+        m_cardBusy = false;
+        if (!m_stop)
+            fail(eFileError, eStepFailed, "File Error.");
         return;
     }
     m_packageOpen = true;
-    if (m_package.Verify(IntegrityKey()) != PackageFile::Check::Match) {
+
+    // Digest, plan and the sections to program in one pass: nothing read from the card
+    // after it is trusted, so a card changed while the operator decides changes nothing.
+    LoadOptions options;
+    options.key = IntegrityKey();
+    options.headVariant900 = AdminOptionsSettings().IsHeadVariant900();
+    options.keep = [this](const SectionTable& table, int slot) {
+        for (int row = 0; row < kPlanRows; ++row) {
+            if (kPlan.at(size_t(row)).slot == slot &&
+                ShouldProgram(row, table, m_headCode, m_keypadCode))
+                return true;
+        }
+        return false;
+    };
+    options.stop = &m_stop;
+    options.progress = &m_cardProgress;
+    const LoadError result = m_package.Load(options, &m_checked);
+    m_cardBusy = false;
+    if (m_stop)
+        return;
+    switch (result) {
+    case LoadError::None:
+        break;
+    case LoadError::Stopped:
+        return;
+    case LoadError::Mismatch:
+    case LoadError::ReadError:
         fail(eInvalidPackage, eStepFailed, "Hash doesn't match.");
         return;
+    case LoadError::TooShort:
+        fail(eInvalidPackage, eStepFailed, "Update file too short.");
+        return;
+    case LoadError::NoHeader:
+        fail(eInvalidPackage, eStepFailed, "Firmware header not found.");
+        return;
+    case LoadError::HeaderNotObject:
+        fail(eInvalidPackage, eStepFailed, "Firmware header is no JSON object.");
+        return;
+    case LoadError::HeaderNotArray:
+    case LoadError::HeaderNotInteger:
+        fail(eInvalidPackage, eStepFailed); // the parser said which
+        return;
+    case LoadError::SectionsUnsound:
+        fail(eInvalidPackage, eStepFailed, "Firmware section outside the update file.");
+        return;
+    case LoadError::NoMemory:
+        fail(eInvalidPackage, eStepFailed, "Firmware sections too large for memory.");
+        return;
     }
+    m_version = m_checked.version;
+    m_sections = m_checked.sections;
     m_step = eStepVersions;
 }
 
@@ -175,12 +294,6 @@ void SDCardUpdate::readVersions()
     record.close();
     line.truncate(kVersionLineMax);
 
-    const auto version = m_package.ReadVersion();
-    if (!version) {
-        fail(eInvalidPackage, eStepFailed, "Update file too short.");
-        return;
-    }
-    m_version = *version;
     const QString newVersion = m_version.text();
     {
         std::lock_guard<std::mutex> lock(m_versionMutex);
@@ -206,34 +319,45 @@ void SDCardUpdate::extractImage()
         m_step = eStepHeader;
         return;
     }
-    const QString path = imagePath();
-    if (QFile::remove(path))
-        qDebug() << "old squash file removed.";
-    // Checked before anything is written: an image that runs past the end of the file is
-    // no image, and a partial one must never reach the update script.
-    if (!m_package.ReadImageLength()) {
-        fail(eInvalidPackage, eStepWaitOperator,
-             "Squash image runs past the end of the update file.");
+    // The image goes to the card: a write-protected card refuses it here, even where the
+    // file system would take the write.
+    if (!m_cardWritable) {
+        fail(eCardReadOnly, eStepWaitOperator, "SD card is read-only.");
         return;
     }
+    const QString path = imagePath();
+    m_cardBusy = true;
+    if (QFile::remove(path))
+        qDebug() << "old squash file removed.";
     FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (!out) {
-        fail(eFileError, eStepWaitOperator, "squash file open error.");
+        m_cardBusy = false;
+        if (!m_stop)
+            fail(eFileError, eStepWaitOperator, "squash file open error.");
         return;
     }
     emit SDspaceOK();
-    const PackageFile::Copy result = m_package.CopyImage(out, m_stop);
+    const PackageFile::Copy result =
+        m_package.CopyCheckedImage(out, m_checked, m_stop, &m_cardProgress);
     const bool closed = std::fclose(out) == 0;
+    m_cardBusy = false;
     if (result != PackageFile::Copy::Done || !closed) {
         QFile::remove(path);
-        if (result == PackageFile::Copy::Stopped)
+        if (result == PackageFile::Copy::Stopped || m_stop)
             return;
         if (result == PackageFile::Copy::WriteError || !closed)
             fail(eFileError, eStepWaitOperator, "squash file write error.");
+        else if (result == PackageFile::Copy::Changed)
+            fail(eInvalidPackage, eStepWaitOperator, "squash image changed on the card.");
         else
             fail(eInvalidPackage, eStepWaitOperator, "squash image read error.");
         return;
     }
+    if (m_stop)
+        return;
+    // Everything else comes from memory now.
+    m_package.Close();
+    m_packageOpen = false;
     awaitAnswer(eStepWaitOperator, Await::Script);
     emit installFS();
 }
@@ -244,31 +368,10 @@ void SDCardUpdate::parseHeader()
         complete();
         return;
     }
-    qint64 base = 0;
-    const auto header = m_package.ReadFirmwareHeader(m_version, &base);
-    if (!header) {
-        fail(eInvalidPackage, eStepWaitOperator, "Firmware header not found.");
-        return;
-    }
-    m_sections = {};
-    switch (ParseFirmwareHeader(*header, AdminOptionsSettings().IsHeadVariant900(), m_sections)) {
-    case HeaderError::None:
-        break;
-    case HeaderError::NotAnObject:
-        fail(eInvalidPackage, eStepWaitOperator, "Firmware header is no JSON object.");
-        return;
-    case HeaderError::NotAnArray:
-    case HeaderError::NotAnInteger:
-        fail(eInvalidPackage, eStepWaitOperator);
-        return;
-    }
-    // Refused before the first erase: a controller must never be left erased by a
-    // package that cannot fill it.
-    if (!SectionsAreSound(m_sections, base, m_package.Size())) {
-        fail(eInvalidPackage, eStepWaitOperator, "Firmware section outside the update file.");
-        return;
-    }
-    m_sectionBase = base;
+    // Header and sections were checked with the digest, before the image or the script
+    // changed anything; the sections to program are in memory.
+    m_package.Close();
+    m_packageOpen = false;
     m_step = kFirstSectionStep;
 }
 
@@ -281,14 +384,12 @@ void SDCardUpdate::eraseSectionOfRow(int step, int row)
         return;
     }
     const Section& section = m_sections.at(size_t(plan.slot));
-    // The whole section is read before the erase: a card that fails now leaves the
-    // controller untouched, and one pulled during the write cannot starve it.
-    const auto data = m_package.ReadAt(m_sectionBase + section.offset, section.length);
-    if (!data) {
-        fail(eInvalidPackage, eStepWaitOperator, "Firmware section read error.");
+    // The bytes the digest was checked over, kept since: the card is not read again.
+    m_sectionData = m_checked.data.at(size_t(plan.slot));
+    if (m_sectionData.size() != section.length) {
+        fail(eInvalidPackage, eStepWaitOperator, "Firmware section not checked.");
         return;
     }
-    m_sectionData = *data;
     QByteArray body;
     body.append(char(SectionGeometry(section.length).blocks));
     body.append(char(section.id));
@@ -394,6 +495,7 @@ void SDCardUpdate::complete()
         emit errorCode(eFileError);
         return;
     }
+    QFile::remove(FailedUpdateRecordPath());
     emit completeUpdate();
     Board::Get().RunSyncCommand();
     setStep(eStepDone);
@@ -407,11 +509,28 @@ void SDCardUpdate::fail(int code, int nextStep, const char* message)
     m_packageOpen = false;
     m_awaiting = Await::Nothing;
     m_step = nextStep;
+    restoreOutputPower();
     emit errorCode(code);
 }
 
-void SDCardUpdate::failFromGui(int code)
+void SDCardUpdate::failFromGui(int code, Erased erased)
 {
+    const int row = RowOfStep(m_pendingStep);
+    m_failure = {row >= 0 ? QString::fromLatin1(kPlan.at(size_t(row)).name) : QString(), erased};
+    if (!m_failure.part.isEmpty()) {
+        QString version;
+        {
+            std::lock_guard<std::mutex> lock(m_versionMutex);
+            version = m_newVersion.trimmed();
+        }
+        RecordFailedUpdate(QStringLiteral("Update to %1 failed at %2 (%3).")
+                               .arg(version, m_failure.part,
+                                    erased == Erased::Yes ? QStringLiteral("erased, not written")
+                                    : erased == Erased::Maybe
+                                        ? QStringLiteral("erase not confirmed")
+                                        : QStringLiteral("not erased")));
+    }
+    restoreOutputPower();
     emit errorCode(code);
     setStep(eStepClosePackage);
 }
@@ -459,6 +578,8 @@ void SDCardUpdate::pause(int ms)
 
 void SDCardUpdate::testCard()
 {
+    // Asked here, on the thread the card monitor lives on, at the operator's consent.
+    m_cardWritable = SdCardMonitor::Get()->IsCardWritable();
     if (takeAwait(Await::Consent))
         setStep(eStepSpace);
 }
@@ -485,6 +606,7 @@ void SDCardUpdate::doCanceled()
 {
     if (m_packageOpen)
         qDebug() << "Cancelling";
+    restoreOutputPower();
     {
         std::lock_guard<std::mutex> lock(m_wakeMutex);
         m_closeRequested = true;
@@ -506,7 +628,7 @@ void SDCardUpdate::writeTest(u_int32_t checksum)
     m_timeout->stop();
     if (checksum != m_checksum) {
         qDebug() << "Bad checksum" << Qt::hex << checksum << "expected" << m_checksum.load();
-        failFromGui(eBadChecksum);
+        failFromGui(eBadChecksum, Erased::Yes);
         return;
     }
     setStep(FirstStepOfNextGroup(RowOfStep(m_pendingStep)));
@@ -515,6 +637,8 @@ void SDCardUpdate::writeTest(u_int32_t checksum)
 void SDCardUpdate::noMicroResponse()
 {
     m_timeout->stop();
-    if (takeAwait(Await::Erase) || takeAwait(Await::Write))
-        failFromGui(eNoAnswer);
+    if (takeAwait(Await::Erase))
+        failFromGui(eNoAnswer, Erased::Maybe);
+    else if (takeAwait(Await::Write))
+        failFromGui(eNoAnswer, Erased::Yes);
 }

@@ -2,6 +2,7 @@
 
 #include "update/updatePackage.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QThread>
 
@@ -31,6 +32,21 @@ public:
         eNoSpace = 3,
         eNoAnswer = 4,
         eBadChecksum = 5,
+        eCardNotAnswering = 6,
+        eCardReadOnly = 7,
+    };
+
+    // How far a failed controller got, for the operator's next move.
+    enum class Erased
+    {
+        No,
+        Maybe, // the erase went out and was not confirmed
+        Yes,
+    };
+    struct Failure
+    {
+        QString part; // plan name of the controller ("MST"); empty when none failed
+        Erased erased = Erased::No;
     };
 
     // Step values of the loop.
@@ -56,6 +72,8 @@ public:
         int eraseAnswerMs = 20000;
         int writeAnswerMs = 2000;
         int headResetPauseMs = 15000;
+        // Longest a read of the card may go without a byte before the update gives up.
+        int cardStallMs = 15000;
     };
     // Most output the line may hold back while a section is sent; more would let the
     // worker run ahead of the line and start the write time-out long before the head
@@ -66,6 +84,8 @@ public:
     ~SDCardUpdate() override;
 
     void setTiming(const Timing& timing) { m_timing = timing; }
+    // Opens the package in place of the card's file (tests hand in streams that block).
+    void setPackageSource(std::function<FILE*()> source) { m_packageSource = std::move(source); }
     // Free bytes of the file system that holds a folder (tests give their own).
     void setFreeSpaceProbe(std::function<quint64(const QString&)> probe);
 
@@ -74,6 +94,15 @@ public:
     // Ends the loop at its next look; the destructor waits for it.
     void requestStop();
     int step() const { return m_step; }
+    // The controller that failed, on the GUI thread after errorCode.
+    Failure failure() const { return m_failure; }
+
+    // The record of an update that failed after it changed the unit, beside the version
+    // record; a completed update removes it.
+    static QString FailedUpdateRecordPath();
+    // Its text; empty when there is none.
+    static QString FailedUpdateRecord();
+    static void RecordFailedUpdate(const QString& what);
 
 signals:
     void versionID(QString version_current, QString version_new);
@@ -127,7 +156,9 @@ private:
     void complete();
 
     void fail(int code, int nextStep, const char* message = nullptr);
-    void failFromGui(int code);
+    void failFromGui(int code, Erased erased);
+    void restoreOutputPower();
+    void watchCard();
     void awaitAnswer(int step, Await answer);
     void armTimeout(Await answer, int ms);
     bool takeAwait(Await answer);
@@ -146,12 +177,23 @@ private:
     std::atomic<bool> m_closeRequested{false};
     std::atomic<bool> m_packageOpen{false};
     std::atomic<quint32> m_checksum{0};
+    std::atomic<bool> m_powerLowered{false};
+    std::atomic<int> m_powerBefore{0};
+    std::atomic<bool> m_cardWritable{false};
+    // The watchdog on the GUI thread sees a read of the card that never returns.
+    std::atomic<bool> m_cardBusy{false};
+    std::atomic<qint64> m_cardProgress{0};
     std::mutex m_wakeMutex;
     std::condition_variable m_wake;
 
     Timing m_timing;
     std::function<quint64(const QString&)> m_freeSpace;
-    QTimer* m_timeout = nullptr; // lives on the GUI thread
+    std::function<FILE*()> m_packageSource;
+    QTimer* m_timeout = nullptr;   // lives on the GUI thread
+    QTimer* m_cardWatch = nullptr; // GUI thread
+    qint64 m_cardProgressSeen = -1;
+    QElapsedTimer m_cardStill;
+    Failure m_failure; // GUI thread
 
     // Set before the thread starts.
     QString m_cardRoot;
@@ -160,9 +202,9 @@ private:
 
     // The worker thread's own.
     UpdatePackage::PackageFile m_package;
+    UpdatePackage::CheckedPackage m_checked;
     UpdatePackage::Version m_version;
     UpdatePackage::SectionTable m_sections{};
-    qint64 m_sectionBase = 0;
     QByteArray m_sectionData;
 
     std::mutex m_versionMutex;

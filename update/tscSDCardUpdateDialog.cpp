@@ -3,11 +3,13 @@
 #include "bus/deviceMsgs.h"
 #include "bus/quarnBus.h"
 #include "services/sdCardMonitor.h"
+#include "shell/panelDialogs.h"
 #include "ui_tscSDCardUpdateDialog.h"
-#include "update/sdCardUpdate.h"
 
 #include <QDebug>
 #include <QMutexLocker>
+#include <QPointer>
+#include <QTimer>
 
 TscSDCardUpdateDialog::TscSDCardUpdateDialog(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TscSDCardUpdateDialog>()),
@@ -47,11 +49,35 @@ TscSDCardUpdateDialog::~TscSDCardUpdateDialog()
 {
     // The worker is our child: its thread must end before the objects it uses go.
     m_worker->requestStop();
-    m_worker->wait();
+    if (m_worker->wait(kJoinMs))
+        return;
+    // Held in a read of the card that no one can interrupt. It uses nothing of this
+    // dialog, so it is let go: once the read returns it sees the stop and ends.
+    qDebug() << "Update worker left to finish a read of the card.";
+    m_worker->disconnect();
+    SdCardMonitor::Get()->disconnect(m_worker);
+    QuarnBus::Get()->disconnect(m_worker);
+    m_worker->setParent(nullptr);
+    connect(m_worker, &QThread::finished, m_worker, &QObject::deleteLater);
+    if (m_worker->isFinished())
+        delete m_worker;
 }
 
-QString TscSDCardUpdateDialog::ErrorText(int code)
+QString TscSDCardUpdateDialog::ErrorText(int code, const SDCardUpdate::Failure& failure)
 {
+    if (!failure.part.isEmpty() &&
+        (code == SDCardUpdate::eNoAnswer || code == SDCardUpdate::eBadChecksum)) {
+        const QString& part = failure.part;
+        const QString what =
+            code == SDCardUpdate::eNoAnswer
+                ? QStringLiteral("Error: No response from micro controller %1.").arg(part)
+                : QStringLiteral("Error: Bad checksum from micro controller %1.").arg(part);
+        const QString state = failure.erased == SDCardUpdate::Erased::Yes
+                                  ? QStringLiteral("%1 was already erased and is not working.")
+                                  : QStringLiteral("%1 may already be erased.");
+        return what + QStringLiteral(" Transmission fail.\n\n") + state.arg(part) +
+               QStringLiteral("\n\nRe-insert the SD card to try the update again.");
+    }
     switch (code) {
     case SDCardUpdate::eFileError:
         return QStringLiteral("File Open Error. Try remaking SD card.");
@@ -64,9 +90,34 @@ QString TscSDCardUpdateDialog::ErrorText(int code)
             "Error: No response from micro controller. Transmission fail. Try again.");
     case SDCardUpdate::eBadChecksum:
         return QStringLiteral("Error: Bad checksum. Transmission fail. Try again.");
+    case SDCardUpdate::eCardNotAnswering:
+        return QStringLiteral("Error: The SD card stopped answering. Nothing was changed.\n\n"
+                              "Re-insert the card to try again.");
+    case SDCardUpdate::eCardReadOnly:
+        return QStringLiteral("Error: The SD card is read-only, so the file system image cannot "
+                              "be copied to it. Nothing was changed.\n\nUnlock the card and "
+                              "re-insert it to try again.");
     default:
         return QStringLiteral("Unexpected Error. Please try again.");
     }
+}
+
+void TscSDCardUpdateDialog::ShowFailedUpdateNotice(QWidget* panel)
+{
+    const QString record = SDCardUpdate::FailedUpdateRecord();
+    if (record.isEmpty())
+        return;
+    // Once the window is up, over it; not exec(): start-up goes on beneath.
+    QTimer::singleShot(0, panel, [panel, record] {
+        auto* box = new PanelMessageBox(
+            QMessageBox::Warning, QStringLiteral("Update Incomplete"),
+            QStringLiteral("The last software update did not complete:\n") + record +
+                QStringLiteral("\n\nRe-insert the update SD card to try again."),
+            QMessageBox::Ok, panel);
+        box->setObjectName(QStringLiteral("failedUpdateNotice"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
+    });
 }
 
 void TscSDCardUpdateDialog::showStage(const QString& text, bool ok, bool cancel, int progress)
@@ -102,6 +153,9 @@ void TscSDCardUpdateDialog::PushingLED()
 
 void TscSDCardUpdateDialog::DisplayVersion(QString current, QString update)
 {
+    // A worker given up on may still report what it read once the card answers again.
+    if (m_step == eErrorShown)
+        return;
     m_step = eWaitingForInstall;
     // Both texts come as the version record holds them, with their line feed.
     showStage(QStringLiteral("Here's the version info. \n\nCurrent version: ") + current.trimmed() +
@@ -113,18 +167,24 @@ void TscSDCardUpdateDialog::DisplayVersion(QString current, QString update)
 void TscSDCardUpdateDialog::ErrorHandler(int code)
 {
     m_step = eErrorShown;
-    const QString text = ErrorText(code);
-    qDebug() << text;
+    const QString text = ErrorText(code, m_worker->failure());
+    // Quoted, line feeds as they are.
+    qDebug().noquote() << QLatin1Char('"') + text + QLatin1Char('"');
     showStage(text, true, false);
 }
 
 void TscSDCardUpdateDialog::CreateFS()
 {
-    showStage(QStringLiteral("Building the file system image."), false, false, 10);
+    if (m_step == eErrorShown)
+        return;
+    // The copy reads the card: it may be cancelled.
+    showStage(QStringLiteral("Building the file system image."), false, true, 10);
 }
 
 void TscSDCardUpdateDialog::SquashUpdate()
 {
+    if (m_step == eErrorShown)
+        return;
     QMutexLocker lock(&m_progressMutex);
     showStage(
         QStringLiteral("Overwriting file system. \n\nThis may take a while.\nPlease be patient."),
@@ -187,7 +247,8 @@ void TscSDCardUpdateDialog::on_okButton_clicked()
 {
     switch (m_step) {
     case eWaitingForStart:
-        showStage(QStringLiteral("Checking for valid update file."), false, false, 2);
+        // The check reads the card, which may never answer: it may be cancelled.
+        showStage(QStringLiteral("Checking for valid update file."), false, true, 2);
         m_worker->startUpdate(QThread::InheritPriority);
         break;
     case eWaitingForInstall:

@@ -1,14 +1,13 @@
 #pragma once
 
 #include "bus/quarnBusMsg.h"
+#include "update/sdCardUpdate.h"
 
 #include <QDialog>
 #include <QMutex>
 
 #include <memory>
 #include <sys/types.h>
-
-class SDCardUpdate;
 
 namespace Ui {
 class TscSDCardUpdateDialog;
@@ -30,12 +29,19 @@ public:
     };
 
     explicit TscSDCardUpdateDialog(QWidget* parent = nullptr);
-    // Stops the worker and waits for its thread.
+    // Stops the worker and waits briefly for its thread; a worker held in a read of the
+    // card that does not return is left to end on its own and delete itself.
     ~TscSDCardUpdateDialog() override;
+    static constexpr int kJoinMs = 1000;
 
     SDCardUpdate* worker() const { return m_worker; }
     int dialogStep() const { return m_step; }
-    static QString ErrorText(int code);
+    // With the controller that failed, the text says how far it got and what to do.
+    static QString ErrorText(int code, const SDCardUpdate::Failure& failure = {});
+
+    // At start: a notice over panel while an update that failed after changing the unit is
+    // on record.
+    static void ShowFailedUpdateNotice(QWidget* panel);
 
 signals:
     void checkSD();

@@ -3,13 +3,23 @@
 #include "bus/quarnBusMsg.h"
 #include "update/hmacSha1.h"
 
+#include <QCryptographicHash>
 #include <QDebug>
 #include <QFile>
 
+#include <fcntl.h>
 #include <json-c/json.h>
+#include <openssl/core_names.h>
 #include <openssl/crypto.h>
+#include <openssl/evp.h>
+#include <openssl/params.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstring>
+#include <limits>
 #include <memory>
+#include <new>
 
 namespace UpdatePackage {
 
@@ -63,6 +73,161 @@ struct JsonDeleter
 {
     void operator()(json_tokener* tokener) const { json_tokener_free(tokener); }
     void operator()(json_object* object) const { json_object_put(object); }
+};
+
+// HMAC-SHA1 fed piece by piece, as HmacSha1::Generate computes it over a whole file.
+class Mac
+{
+public:
+    explicit Mac(const QByteArray& key)
+        : m_mac(EVP_MAC_fetch(nullptr, OSSL_MAC_NAME_HMAC, nullptr)),
+          m_context(m_mac ? EVP_MAC_CTX_new(m_mac.get()) : nullptr)
+    {
+        char digestName[] = OSSL_DIGEST_NAME_SHA1;
+        const OSSL_PARAM params[] = {
+            OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digestName, 0),
+            OSSL_PARAM_construct_end(),
+        };
+        m_ok = m_context && EVP_MAC_init(m_context.get(),
+                                         reinterpret_cast<const unsigned char*>(key.constData()),
+                                         size_t(key.size()), params);
+        if (!m_ok)
+            qDebug() << "HMAC_Init error";
+    }
+    bool ok() const { return m_ok; }
+    bool update(const char* bytes, size_t n)
+    {
+        if (n > 0 &&
+            !EVP_MAC_update(m_context.get(), reinterpret_cast<const unsigned char*>(bytes), n)) {
+            qDebug() << "HMAC_Update error";
+            m_ok = false;
+        }
+        return m_ok;
+    }
+    QByteArray final()
+    {
+        QByteArray digest(kDigestSize, '\0');
+        size_t length = 0;
+        if (!m_ok ||
+            !EVP_MAC_final(m_context.get(), reinterpret_cast<unsigned char*>(digest.data()),
+                           &length, size_t(digest.size())) ||
+            length != size_t(kDigestSize)) {
+            qDebug() << "HMAC_Final error";
+            return {};
+        }
+        return digest;
+    }
+
+private:
+    struct Deleter
+    {
+        void operator()(EVP_MAC* mac) const { EVP_MAC_free(mac); }
+        void operator()(EVP_MAC_CTX* context) const { EVP_MAC_CTX_free(context); }
+    };
+    std::unique_ptr<EVP_MAC, Deleter> m_mac;
+    std::unique_ptr<EVP_MAC_CTX, Deleter> m_context;
+    bool m_ok = false;
+};
+
+// Reads the signed part in order; every byte read goes through the MAC exactly once.
+class Pass
+{
+public:
+    static constexpr size_t kChunk = 4096;
+    using Sink = std::function<void(qint64 position, const char* bytes, size_t n)>;
+
+    Pass(FILE* file, Mac& mac, const LoadOptions& options, qint64 position)
+        : m_file(file), m_mac(mac), m_options(options), m_position(position)
+    {}
+
+    qint64 position() const { return m_position; }
+    bool failed() const { return m_readError || !m_mac.ok(); }
+    bool stopped() const { return m_stopped; }
+
+    // Up to n bytes, each to sha and sink when given; false unless all n came.
+    bool take(qint64 n, QCryptographicHash* sha = nullptr, const Sink& sink = nullptr)
+    {
+        char chunk[kChunk];
+        while (n > 0) {
+            const size_t got = next(chunk, size_t(qMin<qint64>(n, qint64(kChunk))));
+            if (got == 0)
+                return false;
+            if (sha)
+                sha->addData(chunk, int(got));
+            if (sink)
+                sink(m_position - qint64(got), chunk, got);
+            n -= qint64(got);
+        }
+        return true;
+    }
+    bool read(char* out, size_t n)
+    {
+        size_t done = 0;
+        while (done < n) {
+            const size_t got = next(out + done, n - done);
+            if (got == 0)
+                return false;
+            done += got;
+        }
+        return true;
+    }
+    // Bytes up to the first zero (hashed, the zero too) into text; false without a zero
+    // within max bytes.
+    bool readUntilZero(QByteArray* text, qint64 max)
+    {
+        while (text->size() < max) {
+            const int c = std::getc(m_file);
+            if (c == EOF) {
+                m_readError = m_readError || std::ferror(m_file);
+                break;
+            }
+            const char byte = char(c);
+            ++m_position;
+            if (!m_mac.update(&byte, 1))
+                return false;
+            if (byte == '\0') {
+                count(qint64(text->size()) + 1);
+                return true;
+            }
+            text->append(byte);
+        }
+        count(text->size());
+        return false;
+    }
+    // Everything left to the end of the file.
+    void drain(const Sink& sink = nullptr)
+    {
+        take(std::numeric_limits<qint64>::max(), nullptr, sink);
+    }
+
+private:
+    size_t next(char* out, size_t n)
+    {
+        if (m_options.stop && *m_options.stop) {
+            m_stopped = true;
+            return 0;
+        }
+        const size_t got = std::fread(out, 1, n, m_file);
+        if (got < n && std::ferror(m_file))
+            m_readError = true;
+        if (got == 0 || !m_mac.update(out, got))
+            return 0;
+        m_position += qint64(got);
+        count(qint64(got));
+        return got;
+    }
+    void count(qint64 n)
+    {
+        if (m_options.progress)
+            *m_options.progress += n;
+    }
+
+    FILE* m_file;
+    Mac& m_mac;
+    const LoadOptions& m_options;
+    qint64 m_position;
+    bool m_readError = false;
+    bool m_stopped = false;
 };
 
 } // namespace
@@ -205,9 +370,21 @@ quint32 ByteSum(const QByteArray& bytes, quint32 start)
 bool PackageFile::Open(const QString& path)
 {
     Close();
-    FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
-    if (!file)
+    // O_NONBLOCK: opening a FIFO without a writer would wait for one.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return false;
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return false;
+    }
+    FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
+        ::close(fd);
+        return false;
+    }
     Adopt(file);
     return true;
 }
@@ -335,6 +512,136 @@ std::optional<QByteArray> PackageFile::ReadFirmwareHeader(const Version& version
         text.append(chunk, int(n));
     }
     return std::nullopt;
+}
+
+LoadError PackageFile::Load(const LoadOptions& options, CheckedPackage* out)
+{
+    *out = CheckedPackage();
+    char stored[1 + kDigestSize];
+    if (!seek(0))
+        return LoadError::ReadError;
+    if (std::fread(stored, 1, sizeof stored, m_file) != sizeof stored)
+        return std::ferror(m_file) ? LoadError::ReadError : LoadError::Mismatch;
+    Mac mac(options.key);
+    if (!mac.ok())
+        return LoadError::ReadError;
+    Pass pass(m_file, mac, options, kSignedFrom);
+
+    // The layout up to the section base; the first fault ends it, the rest is only hashed.
+    std::array<qint64, kSlotCount> filled{};
+    const auto structure = [&]() -> LoadError {
+        char head[5];
+        if (!pass.read(head, sizeof head))
+            return LoadError::TooShort;
+        Version& v = out->version;
+        v.major = quint8(head[0]);
+        v.minor = quint8(head[1]);
+        v.build = quint8(head[2]);
+        v.hasImage = head[3] == 1;
+        v.hasFirmware = head[4] == 1;
+        if (v.hasImage) {
+            unsigned char length[4];
+            if (!pass.read(reinterpret_cast<char*>(length), sizeof length))
+                return LoadError::TooShort;
+            out->imageLength = quint32(length[0]) | quint32(length[1]) << 8 |
+                               quint32(length[2]) << 16 | quint32(length[3]) << 24;
+            if (qint64(out->imageLength) > m_size - kImageOffset)
+                return LoadError::TooShort;
+            QCryptographicHash sha(QCryptographicHash::Sha256);
+            if (!pass.take(out->imageLength, &sha))
+                return LoadError::TooShort;
+            out->imageDigest = sha.result();
+        }
+        if (!v.hasFirmware)
+            return LoadError::None;
+        QByteArray text;
+        if (!pass.take(kFirmwareSkip) || !pass.readUntilZero(&text, kMaxHeaderSize))
+            return LoadError::NoHeader;
+        out->base = pass.position();
+        switch (ParseFirmwareHeader(text, options.headVariant900, out->sections)) {
+        case HeaderError::None:
+            break;
+        case HeaderError::NotAnObject:
+            return LoadError::HeaderNotObject;
+        case HeaderError::NotAnArray:
+            return LoadError::HeaderNotArray;
+        case HeaderError::NotAnInteger:
+            return LoadError::HeaderNotInteger;
+        }
+        if (!SectionsAreSound(out->sections, out->base, m_size))
+            return LoadError::SectionsUnsound;
+        try {
+            for (int slot = 0; slot < kSlotCount; ++slot) {
+                const Section& section = out->sections[size_t(slot)];
+                if (section.IsPresent() && options.keep && options.keep(out->sections, slot))
+                    out->data[size_t(slot)] = QByteArray(int(section.length), Qt::Uninitialized);
+            }
+        } catch (const std::bad_alloc&) {
+            out->data = {};
+            return LoadError::NoMemory;
+        }
+        return LoadError::None;
+    }();
+
+    // The data area, copied into the kept sections as it passes.
+    pass.drain([&](qint64 position, const char* bytes, size_t n) {
+        for (size_t slot = 0; slot < size_t(kSlotCount); ++slot) {
+            QByteArray& data = out->data[slot];
+            if (data.isEmpty())
+                continue;
+            const qint64 start = out->base + out->sections[slot].offset;
+            const qint64 from = qMax(position, start);
+            const qint64 to = qMin(position + qint64(n), start + qint64(data.size()));
+            if (from >= to)
+                continue;
+            std::memcpy(data.data() + (from - start), bytes + (from - position), size_t(to - from));
+            filled[slot] += to - from;
+        }
+    });
+    if (pass.stopped())
+        return LoadError::Stopped;
+    if (pass.failed())
+        return LoadError::ReadError;
+    const QByteArray computed = mac.final();
+    if (computed.size() != kDigestSize)
+        return LoadError::ReadError;
+    if (CRYPTO_memcmp(stored + kDigestOffset, computed.constData(), kDigestSize) != 0)
+        return LoadError::Mismatch;
+    if (structure != LoadError::None) {
+        out->data = {};
+        return structure;
+    }
+    for (size_t slot = 0; slot < size_t(kSlotCount); ++slot) {
+        if (filled[slot] != qint64(out->data[slot].size()))
+            return LoadError::ReadError; // the file shrank under the pass
+    }
+    return LoadError::None;
+}
+
+PackageFile::Copy PackageFile::CopyCheckedImage(FILE* out, const CheckedPackage& checked,
+                                                const std::atomic<bool>& stop,
+                                                std::atomic<qint64>* progress)
+{
+    if (!seek(kImageOffset))
+        return Copy::ReadError;
+    QCryptographicHash sha(QCryptographicHash::Sha256);
+    char chunk[kImageChunk];
+    for (qint64 left = checked.imageLength; left > 0;) {
+        if (stop)
+            return Copy::Stopped;
+        const size_t n = size_t(qMin<qint64>(left, kImageChunk));
+        if (std::fread(chunk, 1, n, m_file) != n)
+            return Copy::ReadError;
+        if (progress)
+            *progress += qint64(n);
+        sha.addData(chunk, int(n));
+        if (std::fwrite(chunk, 1, n, out) != n)
+            return Copy::WriteError;
+        left -= qint64(n);
+    }
+    if (sha.result() != checked.imageDigest)
+        return Copy::Changed;
+    return std::fflush(out) == 0 ? Copy::Done : Copy::WriteError;
 }
 
 } // namespace UpdatePackage

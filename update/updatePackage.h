@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <optional>
 
 // The software update package on the SD card: its layout, the firmware section table it
@@ -127,6 +128,53 @@ int FirstStepOfNextGroup(int row);
 // Sum of the bytes as unsigned values, modulo 2^32.
 quint32 ByteSum(const QByteArray& bytes, quint32 start = 0);
 
+// What the update takes from a package, all of it from the one pass that computed the
+// digest: the update never reads a byte from the card that this pass did not check, and
+// the image it copies later is compared with what this pass saw.
+//
+// Memory: the sections to be programmed are kept whole. The plan programs at most one
+// section of each of its six groups, and a section is at most 255 blocks of 65,536 bytes
+// plus its 8-byte header, so the largest package the format allows costs
+// 6 x 16,711,688 = 100,270,128 bytes (95.6 MiB), plus up to 1 MiB of header text while it
+// is parsed; a real package holds a few hundred KiB of firmware. The image is not kept,
+// only its SHA-256.
+struct CheckedPackage
+{
+    Version version;
+    quint32 imageLength = 0;
+    QByteArray imageDigest; // SHA-256 of the image bytes as checked
+    qint64 base = 0;
+    SectionTable sections{};
+    // The whole section (header and data) of each slot to be programmed; empty otherwise.
+    std::array<QByteArray, kSlotCount> data;
+};
+
+enum class LoadError
+{
+    None,
+    Mismatch,  // digest differs, or the file is shorter than the digest
+    ReadError, // a read failed or the file changed size during the pass
+    TooShort,  // the version or the image runs past the end
+    NoHeader,  // no firmware header terminated before the end
+    HeaderNotObject,
+    HeaderNotArray,
+    HeaderNotInteger,
+    SectionsUnsound, // a section outside the file, shorter than its header or too long
+    NoMemory,
+    Stopped,
+};
+
+struct LoadOptions
+{
+    QByteArray key;
+    bool headVariant900 = false;
+    // Whether the section in slot is to be programmed, once the table is known.
+    std::function<bool(const SectionTable&, int slot)> keep;
+    const std::atomic<bool>* stop = nullptr;
+    // Counts the bytes read, for a watchdog that sees a read that never returns.
+    std::atomic<qint64>* progress = nullptr;
+};
+
 // The open package file.
 class PackageFile
 {
@@ -144,6 +192,7 @@ public:
         ReadError,
         WriteError,
         Stopped,
+        Changed, // the image differs from the one the digest pass read
     };
 
     PackageFile() = default;
@@ -151,6 +200,7 @@ public:
     PackageFile(const PackageFile&) = delete;
     PackageFile& operator=(const PackageFile&) = delete;
 
+    // Regular files only, opened without waiting: a FIFO or a device would block the reader.
     bool Open(const QString& path);
     // Takes over an open stream (an in-memory package).
     void Adopt(FILE* file);
@@ -169,6 +219,15 @@ public:
     // The firmware header text (without its terminating zero) and the section base after
     // it; nothing when the package has no such header.
     std::optional<QByteArray> ReadFirmwareHeader(const Version& version, qint64* base);
+
+    // Checks the digest and validates the whole plan in one pass over the file, keeping
+    // what the update uses in out (see CheckedPackage). Nothing in out is to be used
+    // unless this returns LoadError::None.
+    LoadError Load(const LoadOptions& options, CheckedPackage* out);
+    // Copies the image as CopyImage does and compares it with the checked one; Changed
+    // when it differs (the caller removes the copy).
+    Copy CopyCheckedImage(FILE* out, const CheckedPackage& checked, const std::atomic<bool>& stop,
+                          std::atomic<qint64>* progress);
 
 private:
     bool seek(qint64 offset);

@@ -5,6 +5,7 @@
 #include "bus/quarnBus.h"
 #include "services/sdCardMonitor.h"
 #include "services/versionInfo.h"
+#include "settings/powerLevelUserSetting.h"
 #include "sim/headSim.h"
 #include "tests/sim/simHarness.h"
 #include "tests/support/quarnTest.h"
@@ -15,6 +16,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTextBrowser>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using Fault = FlashTargetController::Fault;
 
@@ -89,6 +98,32 @@ struct Outcome
     QStringList erased;
 };
 
+// A package stream whose reads wait on a pipe, as a dying card's do, until the test closes
+// the pipe's other end (then the file ends).
+struct BlockingPipe
+{
+    int ends[2] = {-1, -1};
+    std::atomic<bool> reading{false};
+};
+
+FILE* blockingStream(BlockingPipe* pipe)
+{
+    cookie_io_functions_t io = {};
+    io.read = [](void* cookie, char* buffer, size_t size) -> ssize_t {
+        auto* p = static_cast<BlockingPipe*>(cookie);
+        p->reading = true;
+        return ::read(p->ends[0], buffer, size);
+    };
+    io.seek = [](void*, off64_t* offset, int whence) -> int {
+        *offset = whence == SEEK_END ? 4096 : *offset;
+        return 0;
+    };
+    io.close = [](void* cookie) -> int {
+        return ::close(static_cast<BlockingPipe*>(cookie)->ends[0]);
+    };
+    return fopencookie(pipe, "rb", io);
+}
+
 int threadCount()
 {
     return QDir(QStringLiteral("/proc/self/task"))
@@ -123,7 +158,8 @@ private slots:
         // The hardware codes come from the controllers' status texts.
         VersionInfo::Get();
         QTRY_VERIFY_WITH_TIMEOUT(!VersionInfo::Get()->GetKeypadStatus().isEmpty(), 5000);
-        QDir().mkpath(Board::Get().CardRoot());
+        QuarnTest::SetCard("rw");
+        QTRY_VERIFY(SdCardMonitor::Get()->IsCardWritable());
         writeFile(cardFile(SdCardMonitor::kUpdateScript),
                   "#!/bin/sh\ntest -s \"$(dirname \"$0\")/squash.sqfs\"\n");
         QFile(cardFile(SdCardMonitor::kUpdateScript))
@@ -139,6 +175,9 @@ private slots:
         QDir(cardFile(UpdatePackage::kFileName)).removeRecursively();
         QFile::remove(cardFile(UpdatePackage::kFileName));
         writeFile(Board::Get().VersionRecord(), "2.4.0\n");
+        QFile::remove(SDCardUpdate::FailedUpdateRecordPath());
+        QuarnTest::SetCard("rw");
+        PowerLevelUserSetting().SyncWithMasterValue((unsigned char)7);
     }
 
     void badPackage_stopsWithError2_beforeAnyErase_data()
@@ -169,6 +208,13 @@ private slots:
         QTest::newRow("section shorter than its header") << PackageBuilder::Build(outside);
         outside.header = QByteArray(R"({"ha24": [0, 308, 0], "master": "everything"})");
         QTest::newRow("member that is no array") << PackageBuilder::Build(outside);
+        // The image is fine; the plan is not, and the image must not be copied for it.
+        outside.image = QByteArray(2000, 's');
+        outside.header = QByteArray(R"({"ha24": [0, 308, 0], "master": [308, 509, 0]})");
+        QTest::newRow("good image, section past the end") << PackageBuilder::Build(outside);
+        outside.header = QByteArray(R"({"ha24": [0, 308, 0], "master": [308, 7, 0]})");
+        QTest::newRow("good image, section shorter than its header")
+            << PackageBuilder::Build(outside);
     }
 
     void badPackage_stopsWithError2_beforeAnyErase()
@@ -182,6 +228,8 @@ private slots:
         QCOMPARE(outcome.errors.size(), 1);
         QCOMPARE(outcome.errors.value(0), int(SDCardUpdate::eInvalidPackage));
         QCOMPARE(outcome.completions, 0);
+        QCOMPARE(outcome.imagesBuilt, 0);
+        QVERIFY(!QFile::exists(cardFile(UpdatePackage::kImageFileName)));
         QVERIFY(heard(eSetEepromMsg).isEmpty());
         QVERIFY(heard(eMasterResetRequest).isEmpty());
         QCOMPARE(dialog.dialogStep(), int(TscSDCardUpdateDialog::eErrorShown));
@@ -202,19 +250,131 @@ private slots:
         outcome.runThrough();
         QCOMPARE(outcome.errors.value(0), int(SDCardUpdate::eInvalidPackage));
         QCOMPARE(outcome.imagesBuilt, 0);
-        QVERIFY(!QFile::exists(cardFile(UpdatePackage::kImageFileName)));
+        // Refused before anything on the card was touched.
+        QCOMPARE(readFile(cardFile(UpdatePackage::kImageFileName)), QByteArray("an old image"));
     }
 
-    void unreadablePackage_failsVerification()
+    void packageThatIsNoFile_failsAtOnce_data()
     {
-        // A directory opens but cannot be read: a read error, never a partial digest.
-        QDir().mkpath(cardFile(UpdatePackage::kFileName));
+        QTest::addColumn<bool>("fifo");
+        QTest::newRow("directory") << false;
+        QTest::newRow("FIFO without a writer") << true;
+    }
+
+    void packageThatIsNoFile_failsAtOnce()
+    {
+        QFETCH(bool, fifo);
+        const QByteArray path = QFile::encodeName(cardFile(UpdatePackage::kFileName));
+        QVERIFY(fifo ? ::mkfifo(path.constData(), 0600) == 0 : QDir().mkpath(path));
+        TscSDCardUpdateDialog dialog;
+        Outcome outcome(dialog);
+        dialog.on_okButton_clicked();
+        QTRY_VERIFY_WITH_TIMEOUT(outcome.finished(), 2000);
+        QCOMPARE(outcome.errors, QList<int>{SDCardUpdate::eFileError});
+        QVERIFY(outcome.versions.isEmpty());
+        QCOMPARE(PowerLevelUserSetting().Get(), quint8(7));
+    }
+
+    void blockedRead_offersCancel_andTimesOut_data()
+    {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("operator cancels") << true;
+        QTest::newRow("card never answers") << false;
+    }
+
+    void blockedRead_offersCancel_andTimesOut()
+    {
+        QFETCH(bool, cancel);
+        BlockingPipe pipe;
+        QVERIFY(::pipe(pipe.ends) == 0);
+        const int threadsBefore = threadCount();
+        auto* dialog = new TscSDCardUpdateDialog;
+        Outcome outcome(*dialog);
+        dialog->worker()->setTiming({400, 400, 10, 300});
+        dialog->worker()->setPackageSource([&pipe] { return blockingStream(&pipe); });
+        QSignalSpy finished(dialog, &QDialog::finished);
+        dialog->on_okButton_clicked();
+        auto* cancelButton = dialog->findChild<QPushButton*>(QStringLiteral("cancelButton"));
+        QVERIFY(!cancelButton->isHidden());
+        QTRY_VERIFY(pipe.reading);
+        if (cancel) {
+            dialog->on_cancelButton_clicked();
+        } else {
+            QTRY_COMPARE_WITH_TIMEOUT(outcome.errors, QList<int>{SDCardUpdate::eCardNotAnswering},
+                                      3000);
+            QCOMPARE(dialog->findChild<QTextBrowser*>()->toPlainText(),
+                     TscSDCardUpdateDialog::ErrorText(SDCardUpdate::eCardNotAnswering));
+            dialog->on_okButton_clicked();
+        }
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(PowerLevelUserSetting().Get(), quint8(7));
+        // The read still blocks: the dialog goes anyway, and the worker once the read ends.
         QuarnTest::LogCapture log;
+        QElapsedTimer timer;
+        timer.start();
+        delete dialog;
+        QVERIFY(timer.elapsed() < 2 * TscSDCardUpdateDialog::kJoinMs);
+        QVERIFY(log.contains(QStringLiteral("Update worker left to finish a read of the card.")));
+        ::close(pipe.ends[1]);
+        QTRY_COMPARE(threadCount(), threadsBefore);
+        QCOMPARE(outcome.versions, QStringList());
+        QCOMPARE(PowerLevelUserSetting().Get(), quint8(7));
+    }
+
+    void cardChangedDuringThePrompt_programsOnlyCheckedBytes_data()
+    {
+        QTest::addColumn<bool>("image");
+        QTest::newRow("section changed") << false;
+        QTest::newRow("image changed") << true;
+    }
+
+    void cardChangedDuringThePrompt_programsOnlyCheckedBytes()
+    {
+        QFETCH(bool, image);
+        PackageContents contents;
+        contents.image = QByteArray(1500, 'q');
+        contents.sections = {{"master", section('m', 3000)}};
+        const QByteArray package = PackageBuilder::Build(contents);
+        writeFile(cardFile(UpdatePackage::kFileName), package);
+        const int sectionsBefore = m_sim->hcc()->sections().size();
+        TscSDCardUpdateDialog dialog;
+        Outcome outcome(dialog);
+        dialog.on_okButton_clicked();
+        QTRY_VERIFY(!outcome.versions.isEmpty());
+        // Same length, other bytes: in the image, or in the section at the end.
+        QByteArray changed = package;
+        const int at = image ? 30 + 700 : changed.size() - 100;
+        changed[at] = char(changed.at(at) ^ 0x5a);
+        writeFile(cardFile(UpdatePackage::kFileName), changed);
+        dialog.on_okButton_clicked();
+        QTRY_VERIFY_WITH_TIMEOUT(outcome.finished(), 20000);
+        if (image) {
+            QCOMPARE(outcome.errors, QList<int>{SDCardUpdate::eInvalidPackage});
+            QVERIFY(!QFile::exists(cardFile(UpdatePackage::kImageFileName)));
+            QVERIFY(heard(eSetEepromMsg).isEmpty());
+        } else {
+            QCOMPARE(outcome.errors, QList<int>());
+            const auto sections = m_sim->hcc()->sections().mid(sectionsBefore);
+            QCOMPARE(sections.size(), 1);
+            QCOMPARE(sections.at(0).data.left(3000), section('m', 3000).mid(8));
+        }
+    }
+
+    void readOnlyCard_copiesNoImage()
+    {
+        QuarnTest::SetCard("ro");
+        PackageContents contents;
+        contents.image = QByteArray(1500, 'q');
+        contents.sections = {{"master", section('m', 30)}};
+        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
         TscSDCardUpdateDialog dialog;
         Outcome outcome(dialog);
         outcome.runThrough();
-        QCOMPARE(outcome.errors.value(0), int(SDCardUpdate::eInvalidPackage));
-        QVERIFY(log.contains(QStringLiteral("Hash doesn't match.")));
+        QCOMPARE(outcome.errors, QList<int>{SDCardUpdate::eCardReadOnly});
+        QCOMPARE(outcome.imagesBuilt, 0);
+        QVERIFY(!QFile::exists(cardFile(UpdatePackage::kImageFileName)));
+        QVERIFY(heard(eSetEepromMsg).isEmpty());
+        QCOMPARE(PowerLevelUserSetting().Get(), quint8(7));
     }
 
     void missingPackage_isAFileError()
@@ -239,6 +399,7 @@ private slots:
                              {"radio24", section('r', 65536)}, {"radio900", section('R', 20)},
                              {"QU2BA", section('b', 1000)}};
         writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
+        writeFile(SDCardUpdate::FailedUpdateRecordPath(), "Update to 2.5.0 failed at MST.\n");
         const int hccBefore = m_sim->hcc()->sections().size();
         const int keyBefore = m_sim->key()->sections().size();
         TscSDCardUpdateDialog dialog;
@@ -293,6 +454,7 @@ private slots:
         }
         QCOMPARE(after, (QStringList{"18 to J", "20 to H", "21 to H"}));
         QCOMPARE(readFile(Board::Get().VersionRecord()), QByteArray("2.5.1\n"));
+        QVERIFY(!QFile::exists(SDCardUpdate::FailedUpdateRecordPath()));
         QCOMPARE(readFile(cardFile(UpdatePackage::kImageFileName)), *contents.image);
         QCOMPARE(dialog.dialogStep(), int(TscSDCardUpdateDialog::eUpdateComplete));
         // The output power went to 0 before anything else.
@@ -305,12 +467,16 @@ private slots:
         QTest::addColumn<int>("fault");
         QTest::addColumn<int>("error");
         QTest::addColumn<int>("timeoutMs");
+        QTest::addColumn<QString>("state");
         QTest::newRow("silent after the erase")
-            << int(Fault::SilentErase) << int(SDCardUpdate::eNoAnswer) << 400;
+            << int(Fault::SilentErase) << int(SDCardUpdate::eNoAnswer) << 400
+            << "HCC may already be erased.";
         QTest::newRow("silent after the last packet")
-            << int(Fault::SilentWrite) << int(SDCardUpdate::eNoAnswer) << 400;
+            << int(Fault::SilentWrite) << int(SDCardUpdate::eNoAnswer) << 400
+            << "HCC was already erased and is not working.";
         QTest::newRow("wrong checksum")
-            << int(Fault::BadChecksum) << int(SDCardUpdate::eBadChecksum) << 0;
+            << int(Fault::BadChecksum) << int(SDCardUpdate::eBadChecksum) << 0
+            << "HCC was already erased and is not working.";
     }
 
     void controllerFault_stopsTheUpdate()
@@ -318,6 +484,7 @@ private slots:
         QFETCH(int, fault);
         QFETCH(int, error);
         QFETCH(int, timeoutMs);
+        QFETCH(QString, state);
         m_sim->hcc()->setFault(Fault(fault));
         const int sectionsBefore = m_sim->hcc()->sections().size();
         PackageContents contents;
@@ -341,6 +508,12 @@ private slots:
         QVERIFY(heard(eMasterResetRequest).isEmpty());
         QCOMPARE(outcome.completions, 0);
         QCOMPARE(readFile(Board::Get().VersionRecord()), QByteArray("2.4.0\n"));
+        // Says which controller, how far it got and how to retry; and stays on record.
+        const QString text = dialog.findChild<QTextBrowser*>()->toPlainText();
+        QVERIFY2(text.contains(state) && text.contains("Re-insert the SD card"), qPrintable(text));
+        QVERIFY2(SDCardUpdate::FailedUpdateRecord().contains("HCC"),
+                 qPrintable(SDCardUpdate::FailedUpdateRecord()));
+        QCOMPARE(PowerLevelUserSetting().Get(), quint8(7));
     }
 
     void noImageNoFirmware_goesStraightToCompletion()
@@ -392,6 +565,7 @@ private slots:
         QCOMPARE(dialog->result(), 1);
         QTRY_VERIFY(dialog->worker()->isFinished());
         QVERIFY(log.contains(QStringLiteral("Cancelling")));
+        QCOMPARE(PowerLevelUserSetting().Get(), quint8(7));
         delete dialog;
         QTRY_COMPARE(threadCount(), threadsBefore);
         QCOMPARE(readFile(Board::Get().VersionRecord()), QByteArray("2.4.0\n"));

@@ -87,7 +87,7 @@ private slots:
                "2.5.1\n\nDo you wish to continue?"
             << true << true << 5 << int(Dialog::eWaitingForInstall);
         QTest::newRow("building") << Stage([](Dialog& d) { d.CreateFS(); })
-                                  << "Building the file system image." << false << false << 10 << 0;
+                                  << "Building the file system image." << false << true << 10 << 0;
         QTest::newRow("erase") << Stage([](Dialog& d) { d.DisplayErase("HCC"); }) << "Erasing HCC"
                                << false << false << 5 << 0;
         QTest::newRow("write after a skip report") << Stage([](Dialog& d) {
@@ -110,7 +110,7 @@ private slots:
         QTest::newRow("script report keeps the buttons") << Stage([](Dialog& d) {
             d.CreateFS();
             d.UpdateErrorNotice("ExitCode = 0x3\n");
-        }) << "ExitCode = 0x3\n" << false << false << 10 << 0;
+        }) << "ExitCode = 0x3\n" << false << true << 10 << 0;
     }
 
     void stages()
@@ -156,7 +156,11 @@ private slots:
         QTest::newRow("4")
             << 4 << "Error: No response from micro controller. Transmission fail. Try again.";
         QTest::newRow("5") << 5 << "Error: Bad checksum. Transmission fail. Try again.";
-        QTest::newRow("6") << 6 << "Unexpected Error. Please try again.";
+        QTest::newRow("7") << 7
+                           << "Error: The SD card is read-only, so the file system image cannot be "
+                              "copied to it. Nothing was changed.\n\nUnlock the card and re-insert "
+                              "it to try again.";
+        QTest::newRow("99") << 99 << "Unexpected Error. Please try again.";
         QTest::newRow("0") << 0 << "Unexpected Error. Please try again.";
     }
 
