@@ -67,16 +67,16 @@ QString TscSDCardUpdateDialog::ErrorText(int code, const SDCardUpdate::Failure& 
 {
     if (!failure.part.isEmpty() &&
         (code == SDCardUpdate::eNoAnswer || code == SDCardUpdate::eBadChecksum)) {
+        // Short enough to be read whole on the panel.
         const QString& part = failure.part;
-        const QString what =
-            code == SDCardUpdate::eNoAnswer
-                ? QStringLiteral("Error: No response from micro controller %1.").arg(part)
-                : QStringLiteral("Error: Bad checksum from micro controller %1.").arg(part);
+        const QString what = code == SDCardUpdate::eNoAnswer
+                                 ? QStringLiteral("Error: No response from %1.")
+                                 : QStringLiteral("Error: Bad checksum from %1.");
         const QString state = failure.erased == SDCardUpdate::Erased::Yes
-                                  ? QStringLiteral("%1 was already erased and is not working.")
-                                  : QStringLiteral("%1 may already be erased.");
-        return what + QStringLiteral(" Transmission fail.\n\n") + state.arg(part) +
-               QStringLiteral("\n\nRe-insert the SD card to try the update again.");
+                                  ? QStringLiteral("%1 is erased and not working.")
+                                  : QStringLiteral("%1 may be erased.");
+        return what.arg(part) + QStringLiteral("\n\n") + state.arg(part) +
+               QStringLiteral("\nRe-insert the SD card to try again.");
     }
     switch (code) {
     case SDCardUpdate::eFileError:

@@ -1,16 +1,21 @@
+#include "board/board.h"
 #include "bus/quarnBus.h"
 #include "screens/homescreen.h"
+#include "services/sdCardMonitor.h"
 #include "settings/powerOnScreenSetting.h"
 #include "settings/userSettingsStore.h"
 #include "shell/iconStatusBar.h"
+#include "shell/panelDialogs.h"
 #include "shell/quarn24ex.h"
-#include "services/sdCardMonitor.h"
 #include "shell/slidingstackedwidget.h"
-#include "update/tscSDCardUpdateDialog.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
+#include "update/sdCardUpdate.h"
+#include "update/tscSDCardUpdateDialog.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
@@ -131,6 +136,41 @@ private slots:
         QVERIFY(dialogs().isEmpty());
         QCOMPARE(log.lines().filter(QStringLiteral("sw update screen")),
                  (QStringList{"show sw update screen", "sw update screen -- finished"}));
+    }
+
+    void failedUpdate_isNoticedAtStart_untilOneCompletes_data()
+    {
+        QTest::addColumn<QByteArray>("record");
+        QTest::newRow("update failed")
+            << QByteArray("Update to 2.5.1 failed at MST (erased, not written).\n");
+        QTest::newRow("none on record") << QByteArray();
+    }
+
+    void failedUpdate_isNoticedAtStart_untilOneCompletes()
+    {
+        QFETCH(QByteArray, record);
+        const QString path = SDCardUpdate::FailedUpdateRecordPath();
+        QCOMPARE(QFileInfo(path).path(), QFileInfo(Board::Get().VersionRecord()).path());
+        QFile::remove(path);
+        if (!record.isEmpty()) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(record);
+        }
+        QuarnTest::AllowWarning(QRegularExpression(QStringLiteral("propagateSizeHints")));
+        Quarn24EX window;
+        window.show();
+        QCoreApplication::processEvents(); // the notice comes one pass after the window
+        auto* notice = window.findChild<PanelMessageBox*>(QStringLiteral("failedUpdateNotice"));
+        QCOMPARE(notice != nullptr, !record.isEmpty());
+        if (notice) {
+            QVERIFY(notice->text().contains(QString::fromLatin1(record.trimmed())));
+            QVERIFY(notice->text().contains(QStringLiteral("Re-insert the update SD card")));
+            if (qEnvironmentVariableIsSet("QUARN_RENDER"))
+                notice->grab().save(QStringLiteral("/tmp/b-failed-notice.png"));
+        }
+        QFile::remove(path);
     }
 };
 

@@ -470,13 +470,13 @@ private slots:
         QTest::addColumn<QString>("state");
         QTest::newRow("silent after the erase")
             << int(Fault::SilentErase) << int(SDCardUpdate::eNoAnswer) << 400
-            << "HCC may already be erased.";
+            << "HCC may be erased.";
         QTest::newRow("silent after the last packet")
             << int(Fault::SilentWrite) << int(SDCardUpdate::eNoAnswer) << 400
-            << "HCC was already erased and is not working.";
+            << "HCC is erased and not working.";
         QTest::newRow("wrong checksum")
             << int(Fault::BadChecksum) << int(SDCardUpdate::eBadChecksum) << 0
-            << "HCC was already erased and is not working.";
+            << "HCC is erased and not working.";
     }
 
     void controllerFault_stopsTheUpdate()

@@ -180,6 +180,12 @@ private slots:
         QCOMPARE(view.progress->value(), 5);
 
         show(dialog);
+        if (qEnvironmentVariableIsSet("QUARN_RENDER")) {
+            dialog.setGeometry(0, 0, 240, 320);
+            dialog.grab().save(QStringLiteral("/tmp/b-error-%1.png").arg(code));
+            view.text->setPlainText(Dialog::ErrorText(5, {"MST", SDCardUpdate::Erased::Yes}));
+            dialog.grab().save(QStringLiteral("/tmp/b-error-%1-part.png").arg(code));
+        }
         QSignalSpy finished(&dialog, &QDialog::finished);
         QTest::mouseClick(view.ok, Qt::LeftButton);
         QCOMPARE(finished.count(), 1);
