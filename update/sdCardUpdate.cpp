@@ -535,6 +535,19 @@ void SDCardUpdate::failFromGui(int code, Erased erased)
     setStep(eStepClosePackage);
 }
 
+void SDCardUpdate::scriptFailed()
+{
+    QString update = QStringLiteral("Update");
+    {
+        std::lock_guard<std::mutex> lock(m_versionMutex);
+        if (!m_newVersion.trimmed().isEmpty())
+            update += QStringLiteral(" to ") + m_newVersion.trimmed();
+    }
+    RecordFailedUpdate(update +
+                       QStringLiteral(" failed at the file system (the card's script failed)."));
+    restoreOutputPower();
+}
+
 void SDCardUpdate::awaitAnswer(int step, Await answer)
 {
     m_awaiting = answer;

@@ -96,6 +96,8 @@ public:
     int step() const { return m_step; }
     // The controller that failed, on the GUI thread after errorCode.
     Failure failure() const { return m_failure; }
+    // The card's script failed: part of the image may be installed. On the GUI thread.
+    void scriptFailed();
 
     // The record of an update that failed after it changed the unit, beside the version
     // record; a completed update removes it.

@@ -131,7 +131,11 @@ void TscSDCardUpdateDialog::showStage(const QString& text, bool ok, bool cancel,
 
 void TscSDCardUpdateDialog::UpdateErrorNotice(QString errorMsg)
 {
-    ui->textBrowser->setPlainText(errorMsg);
+    // The report stands as the script wrote it; OK is the way out, or the unit would wait
+    // for ever behind a dialog without buttons.
+    m_worker->scriptFailed();
+    m_step = eErrorShown;
+    showStage(errorMsg, true, false);
 }
 
 void TscSDCardUpdateDialog::RebootingHead()

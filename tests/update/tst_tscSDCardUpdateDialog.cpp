@@ -6,6 +6,9 @@
 #include "update/tscSDCardUpdateDialog.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -53,9 +56,14 @@ private slots:
     {
         m_line = new FakeDevice;
         QuarnBus::Install(m_line);
+        QDir().mkpath(QFileInfo(SDCardUpdate::FailedUpdateRecordPath()).path());
     }
 
-    void init() { m_line->takeWritten(); }
+    void init()
+    {
+        m_line->takeWritten();
+        QFile::remove(SDCardUpdate::FailedUpdateRecordPath());
+    }
 
     void created_asksForConsent()
     {
@@ -107,10 +115,12 @@ private slots:
         QTest::newRow("complete") << Stage([](Dialog& d) { d.DisplayComplete(); })
                                   << "Software Update is complete. \n\nThe unit will now restart."
                                   << true << false << 100 << int(Dialog::eUpdateComplete);
-        QTest::newRow("script report keeps the buttons") << Stage([](Dialog& d) {
+        QTest::newRow("script report offers OK") << Stage([](Dialog& d) {
             d.CreateFS();
             d.UpdateErrorNotice("ExitCode = 0x3\n");
-        }) << "ExitCode = 0x3\n" << false << true << 10 << 0;
+            QVERIFY(SDCardUpdate::FailedUpdateRecord().contains("the file system"));
+        }) << "ExitCode = 0x3\n" << true << false << 10
+                                                 << int(Dialog::eErrorShown);
     }
 
     void stages()
