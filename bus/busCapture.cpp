@@ -145,9 +145,12 @@ std::unique_ptr<BusCapture> BusCapture::Open(const QString& path, QString* error
 
 BusCapture::BusCapture(std::unique_ptr<QIODevice> sink) : m_sink(std::move(sink))
 {
-    // The header goes out before the writer starts, from the creating thread.
-    if (!writeAll(fileHeader()))
-        m_failed = true;
+    // The header goes out before the writer starts, from the creating thread; without it
+    // there is nothing to write to.
+    if (!writeAll(fileHeader())) {
+        fail();
+        return;
+    }
     m_writer = std::thread(&BusCapture::run, this);
 }
 
@@ -192,6 +195,13 @@ void BusCapture::close()
         m_sink->close();
 }
 
+void BusCapture::fail()
+{
+    qDebug().noquote() << "bus capture stopped:" << m_sink->errorString();
+    m_failed = true;
+    m_sink->close();
+}
+
 bool BusCapture::writeAll(const QByteArray& bytes)
 {
     return m_sink->write(bytes) == bytes.size();
@@ -224,9 +234,8 @@ void BusCapture::run()
                 lastSync = now;
             }
             if (!ok) {
-                qDebug().noquote() << "bus capture stopped:" << m_sink->errorString();
-                m_failed = true;
-                m_sink->close();
+                fail();
+                return; // record() queues nothing more
             }
         }
         if (closing)

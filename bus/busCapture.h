@@ -80,6 +80,8 @@ public:
 private:
     void run();
     bool writeAll(const QByteArray& bytes);
+    // Says why in one debug line and closes the capture for good.
+    void fail();
 
     std::unique_ptr<QIODevice> m_sink;
     std::mutex m_mutex;
