@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <cerrno>
 #include <chrono>
 #include <unistd.h>
 
@@ -195,9 +196,10 @@ void BusCapture::close()
         m_sink->close();
 }
 
-void BusCapture::fail()
+void BusCapture::fail(const QString& reason)
 {
-    qDebug().noquote() << "bus capture stopped:" << m_sink->errorString();
+    qDebug().noquote() << "bus capture stopped:"
+                       << (reason.isEmpty() ? m_sink->errorString() : reason);
     m_failed = true;
     m_sink->close();
 }
@@ -229,12 +231,16 @@ void BusCapture::run()
             bool ok = writeAll(out) && (!file || file->flush());
             // A pulled or full card often shows only when the data is pushed to it.
             const auto now = std::chrono::steady_clock::now();
+            QString syncError;
             if (ok && file && (closing || now - lastSync >= kSyncInterval)) {
+                // The file's own error text knows nothing of a failed fdatasync.
                 ok = ::fdatasync(file->handle()) == 0;
+                if (!ok)
+                    syncError = qt_error_string(errno);
                 lastSync = now;
             }
             if (!ok) {
-                fail();
+                fail(syncError);
                 return; // record() queues nothing more
             }
         }
