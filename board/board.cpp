@@ -124,6 +124,11 @@ QString Board::BusCaptureFile() const
         return m_captureFile;
     if (!IsCardMounted() || !QFileInfo::exists(CardRoot() + QLatin1String(kCaptureMarker)))
         return {};
+    // Root on the desktop would write a read-only card all the same.
+    if (IsCardReadOnly()) {
+        qDebug() << "bus capture not started: card is read-only";
+        return {};
+    }
     return CardRoot() + Now().toString(QStringLiteral("'vek_bus_'yyyy_MM_dd_hh_mm_ss'.pcapng'"));
 }
 

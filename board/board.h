@@ -74,7 +74,8 @@ public:
 
     // Where the bus capture goes, empty for none: the file given with UseCaptureFile, or,
     // when a "capture" marker file sits on the mounted card, a new
-    // vek_bus_yyyy_MM_dd_hh_mm_ss.pcapng beside it. Asked once, when the bus starts.
+    // vek_bus_yyyy_MM_dd_hh_mm_ss.pcapng beside it; none on a card mounted read-only (one
+    // debug line says so). Asked once, when the bus starts.
     QString BusCaptureFile() const;
     static void UseCaptureFile(const QString& path);
 

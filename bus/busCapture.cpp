@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <cerrno>
 #include <chrono>
 #include <unistd.h>
 
@@ -145,9 +146,12 @@ std::unique_ptr<BusCapture> BusCapture::Open(const QString& path, QString* error
 
 BusCapture::BusCapture(std::unique_ptr<QIODevice> sink) : m_sink(std::move(sink))
 {
-    // The header goes out before the writer starts, from the creating thread.
-    if (!writeAll(fileHeader()))
-        m_failed = true;
+    // The header goes out before the writer starts, from the creating thread; without it
+    // there is nothing to write to.
+    if (!writeAll(fileHeader())) {
+        fail();
+        return;
+    }
     m_writer = std::thread(&BusCapture::run, this);
 }
 
@@ -192,6 +196,14 @@ void BusCapture::close()
         m_sink->close();
 }
 
+void BusCapture::fail(const QString& reason)
+{
+    qDebug().noquote() << "bus capture stopped:"
+                       << (reason.isEmpty() ? m_sink->errorString() : reason);
+    m_failed = true;
+    m_sink->close();
+}
+
 bool BusCapture::writeAll(const QByteArray& bytes)
 {
     return m_sink->write(bytes) == bytes.size();
@@ -219,14 +231,17 @@ void BusCapture::run()
             bool ok = writeAll(out) && (!file || file->flush());
             // A pulled or full card often shows only when the data is pushed to it.
             const auto now = std::chrono::steady_clock::now();
+            QString syncError;
             if (ok && file && (closing || now - lastSync >= kSyncInterval)) {
+                // The file's own error text knows nothing of a failed fdatasync.
                 ok = ::fdatasync(file->handle()) == 0;
+                if (!ok)
+                    syncError = qt_error_string(errno);
                 lastSync = now;
             }
             if (!ok) {
-                qDebug().noquote() << "bus capture stopped:" << m_sink->errorString();
-                m_failed = true;
-                m_sink->close();
+                fail(syncError);
+                return; // record() queues nothing more
             }
         }
         if (closing)

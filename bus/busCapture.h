@@ -80,6 +80,9 @@ public:
 private:
     void run();
     bool writeAll(const QByteArray& bytes);
+    // Says why (reason, else the sink's error) in one debug line and closes the capture for
+    // good.
+    void fail(const QString& reason = {});
 
     std::unique_ptr<QIODevice> m_sink;
     std::mutex m_mutex;

@@ -4,6 +4,7 @@
 #include "services/sdCardMonitor.h"
 #include "shell/panelDialogs.h"
 
+#include <QDebug>
 #include <QTimer>
 
 MetaScreenShotButton::MetaScreenShotButton(const QIcon& icon, const QString& text, QWidget* parent)
@@ -56,6 +57,13 @@ void MetaScreenShotButton::TakeMetaScreenShot()
                             QMessageBox::Ok);
         box.setWindowIcon(icon());
         box.exec();
+        return;
+    }
+    // A write-protected card may still take the file (root on the desktop): the card's
+    // read-only state decides, as it does for every writer to the card.
+    if (!card->IsCardWritable()) {
+        qDebug() << "Screenshot not saved: card is read-only";
+        emit ScreenShotFailed();
         return;
     }
 

@@ -9,8 +9,8 @@
 class MetaScreenShot;
 class QTimer;
 
-// The status bar's camera button: saves an annotated screenshot to the SD card, or asks
-// for a card when none is ready.
+// The status bar's camera button: saves an annotated screenshot to the SD card, asks for a
+// card when none is ready, and fails at once on a read-only card.
 class MetaScreenShotButton : public HapticPushButton
 {
     Q_OBJECT
@@ -26,7 +26,7 @@ public:
 
 signals:
     void ScreenShotComplete();
-    // The screenshot could not be written to the card.
+    // The screenshot could not be written to the card, or the card is read-only.
     void ScreenShotFailed();
 
 public slots:

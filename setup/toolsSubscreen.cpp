@@ -67,7 +67,21 @@ void ToolsSubscreen::runCalibration()
 
 void ToolsSubscreen::on_factoryResetButton_clicked()
 {
+    // The buttons touch in the grid: a slip onto this one must not cost every setting.
+    const QIcon icon = m_ui->factoryResetButton->icon();
+    PanelMessageBox question(QMessageBox::Question, tr("Factory Reset"),
+                             tr("Reset all settings to factory defaults?"),
+                             QMessageBox::Reset | QMessageBox::Cancel, this);
+    question.setDefaultButton(QMessageBox::Cancel);
+    question.setWindowIcon(icon);
+    if (question.exec() != QMessageBox::Reset)
+        return;
     UserSettingsService::Get()->SetToDefaultUserSettings();
+    PanelMessageBox done(QMessageBox::Information, tr("Factory Reset"),
+                         tr("All settings are back to their factory defaults."), QMessageBox::Ok,
+                         this);
+    done.setWindowIcon(icon);
+    done.exec();
 }
 
 void ToolsSubscreen::on_diagButton_clicked()

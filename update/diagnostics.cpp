@@ -41,6 +41,21 @@ QString reason(Diagnostics::FileResult result, const QString& medium)
     return {};
 }
 
+// An open test at a time-out is a controller that did not answer.
+QString statusWord(Diagnostics::Outcome outcome)
+{
+    switch (outcome) {
+    case Diagnostics::Outcome::Passed:
+        return QStringLiteral("Pass: ");
+    case Diagnostics::Outcome::Skipped:
+        return QStringLiteral("SKIP: ");
+    case Diagnostics::Outcome::Open:
+    case Diagnostics::Outcome::Failed:
+        break;
+    }
+    return QStringLiteral("FAIL: ");
+}
+
 } // namespace
 
 const QStringList& Diagnostics::TestNames()
@@ -79,7 +94,7 @@ Diagnostics::FileResult Diagnostics::RunFileTest(const QString& path, bool readO
 Diagnostics::Diagnostics(QObject* parent) : QObject(parent)
 {
     for (const QString& name : TestNames())
-        m_tests.insert(name, false);
+        m_tests.insert(name, Outcome::Open);
     m_watchdog.setSingleShot(true);
     m_watchdog.setInterval(kWatchdogMs);
     connect(&m_watchdog, &QTimer::timeout, this, &Diagnostics::Timeout);
@@ -112,11 +127,11 @@ void Diagnostics::runCardTest()
     SdCardMonitor* card = SdCardMonitor::Get();
     if (!card->IsCardReady()) {
         emit LineWritten(QStringLiteral("SKIP: Micro SD Card Test - no card detected"));
-        m_tests[kCard] = true;
+        m_tests[kCard] = Outcome::Skipped;
         return;
     }
     const QString path = card->GetSdCardRootFolder() + QLatin1String(kTestFileName);
-    recordFileTest(kCard, QStringLiteral("card"), RunFileTest(path, Board::Get().IsCardReadOnly()));
+    recordFileTest(kCard, QStringLiteral("card"), RunFileTest(path, !card->IsCardWritable()));
 }
 
 void Diagnostics::recordFileTest(const QString& name, const QString& medium, FileResult result)
@@ -125,14 +140,14 @@ void Diagnostics::recordFileTest(const QString& name, const QString& medium, Fil
         pass(name);
         return;
     }
-    m_tests[name] = false;
+    m_tests[name] = Outcome::Failed;
     emit LineWritten(QStringLiteral("FAIL: %1 - %2").arg(name, reason(result, medium)));
     m_watchdog.start();
 }
 
 void Diagnostics::pass(const QString& name)
 {
-    m_tests[name] = true;
+    m_tests[name] = Outcome::Passed;
     emit LineWritten(QStringLiteral("Pass: ") + name);
     m_watchdog.start();
 }
@@ -141,7 +156,7 @@ void Diagnostics::recordOnce(const QString& name)
 {
     // Regular traffic (battery polls, haptic pulses, results) answers again and again; a
     // second pass line would only restart the watchdog, after completion as well.
-    if (!m_tests.value(name))
+    if (m_tests.value(name) != Outcome::Passed)
         pass(name);
 }
 
@@ -174,15 +189,24 @@ void Diagnostics::RxQuarnBusMsg(QuarnBusMsg msg)
 
 void Diagnostics::checkComplete()
 {
-    if (m_complete)
+    if (m_complete || m_tests.values().contains(Outcome::Open))
         return;
-    for (bool passed : qAsConst(m_tests)) {
-        if (!passed)
-            return;
-    }
+    // A failed file test never passes later: waiting for the watchdog would only add a
+    // time-out report for a run that has all its answers.
     m_watchdog.stop();
     emit LineWritten(QStringLiteral("Diagnostics Complete"));
+    if (m_tests.values().contains(Outcome::Failed))
+        emit LineWritten(failedCount());
     m_complete = true;
+    emit Finished();
+}
+
+QString Diagnostics::failedCount() const
+{
+    return QStringLiteral("%1 of %2 failed")
+        .arg(m_tests.size() - m_tests.values().count(Outcome::Passed) -
+             m_tests.values().count(Outcome::Skipped))
+        .arg(m_tests.size());
 }
 
 void Diagnostics::Timeout()
@@ -190,7 +214,9 @@ void Diagnostics::Timeout()
     emit LineWritten(QStringLiteral("TIMEOUT FAILURE!"));
     emit LineWritten(QStringLiteral("Status at timeout:"));
     for (auto it = m_tests.cbegin(); it != m_tests.cend(); ++it)
-        emit LineWritten((it.value() ? QStringLiteral("Pass: ") : QStringLiteral("FAIL: ")) +
-                         it.key());
+        emit LineWritten(statusWord(it.value()) + it.key());
+    emit LineWritten(failedCount());
     m_watchdog.stop();
+    m_timedOut = true;
+    emit Finished();
 }

@@ -9,7 +9,8 @@
 
 // The self-test behind the diagnostics dialog: asks BBM, MST, RAD and KEY for an answer,
 // writes and reads back a file on the internal flash and on the card, and writes what it
-// finds as text lines. A watchdog reports the tests still open when nothing has happened
+// finds as text lines. The run is finished when every test has passed, failed or been
+// skipped, or when the watchdog reports the tests still open because nothing has happened
 // for 5 s.
 class Diagnostics : public QObject
 {
@@ -18,6 +19,14 @@ public:
     static constexpr int kWatchdogMs = 5000;
     static constexpr const char* kFileText = "Testing...1...2...3";
     static constexpr const char* kTestFileName = "test.txt";
+
+    enum class Outcome
+    {
+        Open,
+        Passed,
+        Failed,
+        Skipped
+    };
 
     // The tests in the order they are named; the time-out report lists them by name.
     static const QStringList& TestNames();
@@ -40,10 +49,14 @@ public:
     void Start();
 
     bool IsComplete() const { return m_complete; }
+    // Complete, or reported at a time-out.
+    bool IsFinished() const { return m_complete || m_timedOut; }
     bool IsWatchdogRunning() const { return m_watchdog.isActive(); }
 
 signals:
     void LineWritten(const QString& line);
+    // The run is complete or its time-out report has been written.
+    void Finished();
 
 public slots:
     void Timeout();
@@ -56,8 +69,10 @@ private:
     void runFlashTest();
     void runCardTest();
     void checkComplete();
+    QString failedCount() const;
 
-    QMap<QString, bool> m_tests;
+    QMap<QString, Outcome> m_tests;
     QTimer m_watchdog;
     bool m_complete = false;
+    bool m_timedOut = false;
 };

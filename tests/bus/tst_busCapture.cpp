@@ -127,6 +127,18 @@ private slots:
         m_bus->setCapture(nullptr);
     }
 
+    // Not even the file header fits: one line says why, and records go nowhere.
+    void cardFullFromTheStart_saysSoOnce()
+    {
+        QuarnTest::LogCapture log;
+        {
+            BusCapture capture(std::make_unique<FillingDevice>(0));
+            QVERIFY(!capture.isActive());
+            capture.record(Kind::Sent, SetVolumeMsg(5).serialize());
+        }
+        QCOMPARE(log.lines(), QStringList{"bus capture stopped: No space left on device"});
+    }
+
     void cardMarker_namesCaptureBesideIt()
     {
         const Board& board = Board::Get();
@@ -142,6 +154,17 @@ private slots:
         QVERIFY(QRegularExpression("/media/mmcblk1p1/vek_bus_\\d{4}(_\\d\\d){5}\\.pcapng$")
                     .match(board.BusCaptureFile())
                     .hasMatch());
+    }
+
+    void readOnlyCard_noCapture_andOneLineSaysWhy()
+    {
+        const Board& board = Board::Get();
+        QuarnTest::SetCard("ro,noatime");
+        QFile(board.CardRoot() + "capture").open(QIODevice::WriteOnly);
+        QuarnTest::LogCapture log;
+        QVERIFY(board.BusCaptureFile().isEmpty());
+        QCOMPARE(log.lines(), QStringList{"bus capture not started: card is read-only"});
+        QuarnTest::SetCard({});
     }
 
     // The Wireshark dissector over a capture of every decoded kind of body and a bad frame.

@@ -151,6 +151,24 @@ private slots:
         QVERIFY(files.first().endsWith(QLatin1String(".png")));
     }
 
+    // Root writes to a read-only mount on the desktop: the mount table decides, not the write.
+    void readOnlyCard_failsAtOnceAndWritesNothing()
+    {
+        QuarnTest::SetCard("ro,noatime");
+        SdCardMonitor::Get()->PollForCardStatus();
+        QVERIFY(SdCardMonitor::Get()->IsCardReady());
+        QSignalSpy complete(m_button, &MetaScreenShotButton::ScreenShotComplete);
+        QSignalSpy failed(m_button, &MetaScreenShotButton::ScreenShotFailed);
+        QuarnTest::LogCapture log;
+        QTest::mouseClick(m_button, Qt::LeftButton);
+
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(!m_button->sheet()->IsSaving()); // so nothing can follow
+        QVERIFY(log.contains("Screenshot not saved: card is read-only"));
+        QCOMPARE(complete.count(), 0);
+        QVERIFY(cardFiles().isEmpty());
+    }
+
     void cardThatCannotBeWritten_reportsFailure()
     {
         setCard(true);

@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextDocument>
 
 namespace {
 
@@ -47,6 +49,31 @@ const QList<QByteArray> kAnswers{
 QStringList lines(DiagnosticsDialog& dialog)
 {
     return dialog.findChild<QPlainTextEdit*>("plainTextEdit")->toPlainText().split('\n');
+}
+
+// The lines written in the fail colour.
+QStringList failColoured(DiagnosticsDialog& dialog)
+{
+    QStringList coloured;
+    const QTextDocument* text = dialog.findChild<QPlainTextEdit*>("plainTextEdit")->document();
+    for (QTextBlock block = text->begin(); block.isValid(); block = block.next()) {
+        const QTextCharFormat format = block.begin().fragment().charFormat();
+        if (format.hasProperty(QTextFormat::ForegroundBrush) &&
+            format.foreground().color() == dialog.failColor())
+            coloured << block.text();
+    }
+    return coloured;
+}
+
+// The buttons a finger can tap.
+QStringList buttons(DiagnosticsDialog& dialog)
+{
+    QStringList shown;
+    for (QAbstractButton* button : dialog.findChild<QDialogButtonBox*>("buttonBox")->buttons()) {
+        if (!button->isHidden())
+            shown << button->text().remove('&');
+    }
+    return shown;
 }
 
 } // namespace
@@ -87,10 +114,11 @@ private slots:
             << Card::ReadOnly
             << QStringList{"Starting diagnostic tests...", "Pass: NVM Test",
                            "FAIL: micro SD Test - card is read-only"} +
-                   answered;
+                   answered + QStringList{"Diagnostics Complete", "1 of 6 failed"};
     }
-    // Every controller answers, twice over: one pass line each, and nothing after the end.
-    // A longer file left by an earlier run neither spoils the flash test nor stays.
+    // Every controller answers, twice over: one pass line each, and nothing after the end,
+    // which comes once every test has its result. A longer file left by an earlier run
+    // neither spoils the flash test nor stays.
     void run()
     {
         QFETCH(Card, card);
@@ -109,13 +137,17 @@ private slots:
                                                         "to 4b: 0 p0 []", "to 47: 82 p0 [04 01]"}));
         QVERIFY(!QFile::exists(flashTestFile()));
         QVERIFY(!QFile::exists(Board::Get().CardRoot() + "test.txt"));
+        QCOMPARE(buttons(dialog), QStringList{"Cancel"});
 
         for (int round = 0; round < 2; ++round) {
             for (const QByteArray& frame : kAnswers)
                 m_line->feed(frame);
         }
         QCOMPARE(lines(dialog), expected);
-        QCOMPARE(dialog.diagnostics()->IsWatchdogRunning(), card == Card::ReadOnly);
+        QVERIFY(!dialog.diagnostics()->IsWatchdogRunning());
+        QVERIFY(dialog.failColor().isValid());
+        QCOMPARE(failColoured(dialog), expected.filter(QRegularExpression("^FAIL")));
+        QCOMPARE(buttons(dialog), QStringList{"OK"});
 
         auto* box = dialog.findChild<QDialogButtonBox*>("buttonBox");
         box->button(QDialogButtonBox::Ok)->click();
@@ -123,8 +155,8 @@ private slots:
         setCard(Card::None);
     }
 
-    // MST never answers: 5 s after the last result the report names it, and a late answer
-    // still completes the run.
+    // MST never answers and there is no card: 5 s after the last result the report names
+    // MST, keeps the card test skipped and counts; a late answer still completes the run.
     void silentController_watchdogReportNamesIt()
     {
         DiagnosticsDialog dialog;
@@ -137,9 +169,11 @@ private slots:
         QCOMPARE(lines(dialog).mid(6),
                  (QStringList{"TIMEOUT FAILURE!", "Status at timeout:", "Pass: BBM Response",
                               "Pass: KEY Response", "FAIL: MST Response", "Pass: NVM Test",
-                              "Pass: RAD Response", "Pass: micro SD Test"}));
+                              "Pass: RAD Response", "SKIP: micro SD Test", "1 of 6 failed"}));
+        QCOMPARE(failColoured(dialog), (QStringList{"TIMEOUT FAILURE!", "FAIL: MST Response"}));
+        QCOMPARE(buttons(dialog), QStringList{"OK"});
         m_line->feed(kAnswers[1]);
-        QCOMPARE(lines(dialog).mid(14),
+        QCOMPARE(lines(dialog).mid(15),
                  (QStringList{"Pass: MST Response", "Diagnostics Complete"}));
         QVERIFY(!dialog.diagnostics()->IsWatchdogRunning());
     }

@@ -57,7 +57,7 @@ ModalScript::Step answerBox(const QString& title, QMessageBox::StandardButton bu
 {
     return [=](QWidget* modal) {
         auto* box = qobject_cast<PanelMessageBox*>(modal);
-        if (!box || box->windowTitle() != title)
+        if (!box || box->windowTitle() != title || !box->button(button))
             return false;
         if (text)
             *text = box->text();
@@ -154,8 +154,23 @@ private slots:
         QVERIFY(!calibrationShown);
     }
 
-    // Reset on the head (its load-defaults request, then the block it reports) and of the
-    // settings only the program holds.
+    // Cancel keeps every setting; the program's own ones change at once on a reset.
+    void factoryReset_cancel_keepsEverySetting()
+    {
+        ChartTimeUserSetting().Set(eChartTime::OneMinute);
+        PowerOnScreenSetting().Set(ePowerOnScreen::Spectral);
+        ToolsSubscreen page;
+        QString question;
+        ModalScript script({answerBox("Factory Reset", QMessageBox::Cancel, &question)});
+        click(page, "factoryResetButton");
+        QVERIFY(script.done());
+        QCOMPARE(question, QStringLiteral("Reset all settings to factory defaults?"));
+        QCOMPARE(ChartTimeUserSetting().Get(), int(eChartTime::OneMinute));
+        QCOMPARE(PowerOnScreenSetting().Get(), int(ePowerOnScreen::Spectral));
+    }
+
+    // Asked first, then reset on the head (its load-defaults request, then the block it
+    // reports) and of the settings only the program holds, and said so.
     void factoryReset_headAndStoreBackToDefaults()
     {
         PowerLevelUserSetting().Set(7);
@@ -165,7 +180,12 @@ private slots:
         m_heard.clear();
 
         ToolsSubscreen page;
+        QString done;
+        ModalScript script({answerBox("Factory Reset", QMessageBox::Reset),
+                            answerBox("Factory Reset", QMessageBox::Ok, &done)});
         click(page, "factoryResetButton");
+        QVERIFY(script.done());
+        QCOMPARE(done, QStringLiteral("All settings are back to their factory defaults."));
         QTRY_COMPARE(PowerLevelUserSetting().Get(), 15);
         QCOMPARE(m_sim->mst()->settings().powerLevel, quint8(15));
         QCOMPARE(ChartTimeUserSetting().Get(), 1);
