@@ -507,8 +507,7 @@ private slots:
         QCOMPARE(TripLevelUserSetting().Get(), 4);
         QCOMPARE(ToneStyleUserSetting().Get(), 1); // valid values still come in
         QCOMPARE(MuteUserSetting().Get(), 1);
-        for (const char* key :
-             {"volume", "powerLevel", "freqValue", "region", "adminOptions", "tripLevel"}) {
+        for (const char* key : {"volume", "powerLevel", "freqValue", "region", "tripLevel"}) {
             const QString name = QStringLiteral("userSettings/") + key;
             QCOMPARE(log.lines().filter(name + " ").size(), 1);
         }
@@ -520,6 +519,71 @@ private slots:
         QCOMPARE(msgs.at(0).bodyByte(16), quint8(4));
         QCOMPARE(msgs.at(0).bodyByte(27), quint8(33));
         QCOMPARE(msgs.at(0).body.mid(8, 4), QByteArray::fromHex("80 08 08 92"));
+    }
+
+    void profile_neverChangesTheHeadsFeatureBits_data()
+    {
+        QTest::addColumn<bool>("internal");
+        QTest::newRow("card profile") << false;
+        QTest::newRow("internal profile") << true;
+    }
+
+    void profile_neverChangesTheHeadsFeatureBits()
+    {
+        QFETCH(bool, internal);
+        UserSettingsService* service = start();
+        setCard(true);
+        SdCardMonitor::Get()->PollForCardStatus();
+        const QString path =
+            internal ? service->GetFilenameForInternalSet()
+                     : service->GetFilenameForExternalSet(eExternalUserSettingsSet::Set4);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[userSettings]\nadminOptions=5232\ntoneStyle=2\n");
+        file.close();
+        AdminOptionsSettings().SyncWithMasterValue(8195u);
+
+        if (internal)
+            service->LoadFromInternalUserSettings();
+        else
+            service->ImportSettingsFromExternalSet(eExternalUserSettingsSet::Set4);
+        QCOMPARE(AdminOptionsSettings().Get(), 8195);
+        QCOMPARE(ToneStyleUserSetting().Get(), 2);
+        for (const QuarnBusMsg& msg : BusTraffic::split(m_line->takeWritten()))
+            QVERIFY(msg.type == eSetSystemDataMsg || msg.type == eLoadUserSettingsMsg);
+        // Still written out, so that saved profiles keep their form.
+        QVERIFY(service->ExportAllSettingsToExternalFile(path));
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value("userSettings/adminOptions").toInt(),
+                 8195);
+        QFile::remove(path);
+    }
+
+    void profileNamedByALink_isNeitherReadNorWritten()
+    {
+        UserSettingsService* service = start();
+        setCard(true);
+        SdCardMonitor::Get()->PollForCardStatus();
+        const QString outside = QuarnTest::SandboxRoot() + "/outside.ini";
+        const QByteArray kept = "[userSettings]\nvolume=3\n";
+        QFile file(outside);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(kept);
+        file.close();
+        const QString link = service->GetFilenameForExternalSet(eExternalUserSettingsSet::Set1);
+        QFile::remove(link);
+        QVERIFY(QFile::link(outside, link));
+        VolumeUserSetting().Set(20);
+        sent();
+
+        QVERIFY(!service->GetAvailableExternalUserSets().contains(eExternalUserSettingsSet::Set1));
+        QCOMPARE(service->ImportSettingsFromExternalSet(eExternalUserSettingsSet::Set1),
+                 eProfileImport::Unreadable);
+        QCOMPARE(VolumeUserSetting().Get(), 20);
+        QVERIFY(!service->ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet::Set1));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), kept);
+        QFile::remove(link);
     }
 
     void internalProfile_savesAndLoadsWithTheHead()
