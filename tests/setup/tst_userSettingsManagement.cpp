@@ -21,10 +21,11 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include <csignal>
 #include <functional>
+#include <memory>
+#include <sched.h>
 #include <sys/fsuid.h>
-#include <sys/resource.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,22 +77,41 @@ private:
     QString m_root;
 };
 
-// A full card: no write may grow a file past a few bytes while it lasts.
+// A full card: a tiny file system mounted over the card folder (in a mount namespace of
+// this process alone) and filled to the last byte. Not every machine lets a test mount.
 class FullCard
 {
 public:
-    FullCard()
+    FullCard() : m_root(QFile::encodeName(Board::Get().CardRoot()))
     {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit full = m_saved;
-        full.rlim_cur = 16;
-        ::setrlimit(RLIMIT_FSIZE, &full);
+        static const bool ownMounts =
+            ::unshare(CLONE_NEWNS) == 0 &&
+            ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        m_mounted = ownMounts && ::mount("tmpfs", m_root.constData(), "tmpfs", 0, "size=64k") == 0;
     }
-    ~FullCard() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
+    ~FullCard()
+    {
+        if (m_mounted)
+            ::umount2(m_root.constData(), MNT_DETACH);
+    }
+    bool isMounted() const { return m_mounted; }
+    void fill()
+    {
+        QFile filler(QString::fromLocal8Bit(m_root) + QStringLiteral("filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(512, 'f');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        filler.close();
+        QFile last(QString::fromLocal8Bit(m_root) + QStringLiteral("filler2"));
+        QVERIFY(last.open(QIODevice::WriteOnly));
+        while (last.write("f", 1) == 1 && last.flush()) {
+        }
+    }
 
 private:
-    rlimit m_saved{};
+    QByteArray m_root;
+    bool m_mounted = false;
 };
 
 } // namespace
@@ -166,8 +186,8 @@ private slots:
         UserSettingsManagementSubscreen screen;
         screen.resize(240, 230);
         screen.show();
-        QCOMPARE(pages(screen), (QStringList{"Internal Profile", "SD Card Profile 2",
-                                             "SD Card Profile 5"}));
+        QCOMPARE(pages(screen),
+                 (QStringList{"Internal Profile", "SD Card Profile 2", "SD Card Profile 5"}));
         auto* stack = screen.findChild<SlidingStackedWidget*>(QStringLiteral("stackedWidget"));
         screen.findChild<QAbstractButton*>(QStringLiteral("rightButton"))->click();
         QTRY_COMPARE(stack->currentIndex(), 1);
@@ -187,15 +207,17 @@ private slots:
         screen.show();
         QCOMPARE(save(screen, pick(QStringLiteral("sdCard3Button"))),
                  QStringLiteral("Complete!: Save Complete"));
-        QCOMPARE(QSettings(profilePath(3), QSettings::IniFormat).value("userSettings/volume").toInt(),
-                 17);
+        QCOMPARE(
+            QSettings(profilePath(3), QSettings::IniFormat).value("userSettings/volume").toInt(),
+            17);
         QCOMPARE(pages(screen), (QStringList{"Internal Profile", "SD Card Profile 3"}));
     }
 
     void saveThatCannotWrite_saysSo_andKeepsTheOldProfile_data()
     {
         QTest::addColumn<QString>("failure");
-        QTest::newRow("read-only card") << "read-only";
+        QTest::newRow("card folder refuses writes") << "read-only";
+        QTest::newRow("card mounted read-only") << "mounted read-only";
         QTest::newRow("full card") << "full";
         QTest::newRow("card pulled after the choice") << "pulled";
     }
@@ -203,11 +225,22 @@ private slots:
     void saveThatCannotWrite_saysSo_andKeepsTheOldProfile()
     {
         QFETCH(QString, failure);
+        std::unique_ptr<FullCard> full;
+        QStringList cardFiles{"vek_quarn_3.ini"};
+        if (failure == QLatin1String("full")) {
+            full = std::make_unique<FullCard>();
+            if (!full->isMounted())
+                QSKIP("this machine does not let the test mount a small file system");
+            cardFiles = QStringList{"filler", "filler2", "vek_quarn_3.ini"};
+        }
         const QByteArray old = "[userSettings]\nvolume=9\ntoneStyle=1\n";
         writeFile(profilePath(3), old);
+        if (full)
+            full->fill();
         VolumeUserSetting().SyncWithMasterValue(quint8(22));
         UserSettingsManagementSubscreen screen;
         screen.show();
+        m_line->takeWritten();
 
         QString reported;
         if (failure == QLatin1String("pulled")) {
@@ -217,8 +250,10 @@ private slots:
                 QVERIFY(!dialog.findChild<QWidget*>(QStringLiteral("sdCard3Button"))->isEnabled());
             });
             setCard(true);
-        } else if (failure == QLatin1String("full")) {
-            FullCard card;
+        } else if (failure == QLatin1String("mounted read-only")) {
+            QuarnTest::SetCard("ro");
+            reported = save(screen, pick(QStringLiteral("sdCard3Button")));
+        } else if (full) {
             reported = save(screen, pick(QStringLiteral("sdCard3Button")));
         } else {
             ReadOnlyCard card;
@@ -226,8 +261,10 @@ private slots:
         }
         QCOMPARE(reported, QStringLiteral("Failed!: Save Failed"));
         QCOMPARE(readFile(profilePath(3)), old);
-        QCOMPARE(QDir(Board::Get().CardRoot()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"vek_quarn_3.ini"});
+        QDir card(Board::Get().CardRoot());
+        QCOMPARE(card.entryList(QDir::Files | QDir::Hidden, QDir::Name), cardFiles);
+        // The head keeps its own copy only beside ours.
+        QCOMPARE(m_line->takeWritten(), QByteArray());
     }
 
     void recallInternal_sendsTheBlockThenTheHeadsLoad()
