@@ -267,15 +267,85 @@ private slots:
         QCOMPARE(m_line->takeWritten(), QByteArray());
     }
 
-    void recallInternal_sendsTheBlockThenTheHeadsLoad()
+    void noCard_cardProfilesAreDimmed_andATapSaysWhy()
     {
+        setCard(false);
+        SaveUserSettingsDialog dialog;
+        dialog.show();
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("titleLabel"))->text(),
+                 QStringLiteral("Save settings to"));
+        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("noCardLabel"))->isVisible());
+        auto* card1 = dialog.findChild<QAbstractButton*>(QStringLiteral("sdCard1Button"));
+        QVERIFY(!card1->isEnabled());
+        QString told;
+        QTimer::singleShot(0, [&told] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            told = box->text();
+            box->accept();
+        });
+        QTest::mouseClick(card1, Qt::LeftButton);
+        QCOMPARE(told, QStringLiteral("No SD card"));
+        QVERIFY(dialog.isInternalSelected());
+
+        setCard(true);
+        QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("noCardLabel"))->isVisible());
+        QTest::mouseClick(card1, Qt::LeftButton);
+        QCOMPARE(dialog.selectedSdProfile(), 1);
+    }
+
+    void recall_saysWhatItFound_data()
+    {
+        QTest::addColumn<int>("profile"); // 0 for the internal one
+        QTest::addColumn<QString>("afterListing");
+        QTest::addColumn<QString>("reported");
+        QTest::newRow("internal") << 0 << ""
+                                  << "Complete!: Profile recalled";
+        QTest::newRow("card") << 2 << ""
+                              << "Complete!: Profile recalled";
+        QTest::newRow("card profile gone") << 2 << "remove"
+                                           << "Failed!: Profile missing";
+        QTest::newRow("card profile now a link") << 2 << "link"
+                                                 << "Failed!: Profile unreadable";
+    }
+
+    void recall_saysWhatItFound()
+    {
+        QFETCH(int, profile);
+        QFETCH(QString, afterListing);
+        QFETCH(QString, reported);
+        UserSettingsService* service = UserSettingsService::Get();
+        QVERIFY(service->SaveToInternalUserSettings());
+        writeFile(profilePath(2), "[userSettings]\nvolume=3\n");
         UserSettingsManagementSubscreen screen;
         screen.show();
+        auto* stack = screen.findChild<SlidingStackedWidget*>(QStringLiteral("stackedWidget"));
+        if (profile != 0) {
+            screen.findChild<QAbstractButton*>(QStringLiteral("rightButton"))->click();
+            QTRY_COMPARE(stack->currentIndex(), 1);
+        }
+        QFile::remove(profilePath(2));
+        if (afterListing == QLatin1String("link"))
+            QVERIFY(QFile::link(service->GetFilenameForInternalSet(), profilePath(2)));
+        else if (afterListing.isEmpty())
+            writeFile(profilePath(2), "[userSettings]\nvolume=3\n");
+        m_line->takeWritten();
+
+        QString said;
+        QTimer::singleShot(0, [&said] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            said = box->windowTitle() + QStringLiteral(": ") + box->text();
+            box->accept();
+        });
         screen.findChild<QAbstractButton*>(QStringLiteral("selectButton"))->click();
+        QCOMPARE(said, reported);
         QList<QuarnBusMsg> sent = BusTraffic::split(m_line->takeWritten());
-        QCOMPARE(sent.size(), 2);
-        QCOMPARE(int(sent.at(0).type), int(eSetSystemDataMsg));
-        QCOMPARE(BusTraffic::describe(sent.at(1)), QStringLiteral("116 p1 []"));
+        QCOMPARE(int(sent.value(0).type), int(eSetSystemDataMsg));
+        if (profile == 0) // the head loads its own copy beside ours
+            QCOMPARE(BusTraffic::describe(sent.value(1)), QStringLiteral("116 p1 []"));
+        else
+            QCOMPARE(sent.size(), 1);
     }
 };
 
