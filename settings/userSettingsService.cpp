@@ -45,14 +45,23 @@ UserSettingsService::UserSettingsService(QObject* parent) : QObject(parent)
     connect(m_fileChangeTimer, &QTimer::timeout, this,
             &UserSettingsService::SettingFileWatchChange);
 
+    m_storeCheckTimer = new QTimer(this);
+    m_storeCheckTimer->setSingleShot(true);
+    m_storeCheckTimer->setInterval(0);
+    connect(m_storeCheckTimer, &QTimer::timeout, this, &UserSettingsService::checkStoreWritten);
+    UserSettingsStore::SetChangeHook([this] { m_storeCheckTimer->start(); });
+
     connect(QuarnBus::Get(), &QuarnBus::newMsg, this, &UserSettingsService::RxQuarnBusMsg);
     Refresh();
     m_initialSyncTimer->start();
 
     // Makes sure the store file exists, so that it can be watched.
+    // This write also rewrites a damaged store whole from the values taken from it.
     m_store.setValue(QLatin1String(kInitFileKey), 1);
     m_store.sync();
+    UserSettingsStore::TakeDamaged();
     Board::Get().SyncFileSystems();
+    m_storeCheckTimer->start();
 
     connect(&m_fileWatcher, &QFileSystemWatcher::fileChanged, this,
             &UserSettingsService::onStoreFileChanged);
@@ -65,7 +74,37 @@ UserSettingsService::UserSettingsService(QObject* parent) : QObject(parent)
     rememberStore();
 }
 
-UserSettingsService::~UserSettingsService() = default;
+UserSettingsService::~UserSettingsService()
+{
+    UserSettingsStore::SetChangeHook(nullptr);
+}
+
+void UserSettingsService::checkStoreWritten()
+{
+    // A fresh handle: a handle's status stays at its first error.
+    UserSettingsStore probe;
+    probe.sync();
+    if (probe.status() == QSettings::NoError) {
+        m_storeWritable = true;
+        return;
+    }
+    if (m_storeWritable) {
+        m_storeWritable = false;
+        qDebug().noquote() << "Settings store" << probe.fileName()
+                           << "cannot be written: changes hold until the program ends";
+        emit SettingsCannotBeSaved();
+    }
+    // No file change will announce it: the screens learn of it here.
+    m_fileChangeTimer->start();
+}
+
+void UserSettingsService::rewriteIfDamaged()
+{
+    if (!UserSettingsStore::TakeDamaged())
+        return;
+    m_store.setValue(QLatin1String(kInitFileKey), 1);
+    m_store.sync();
+}
 
 void UserSettingsService::Refresh()
 {
@@ -188,7 +227,11 @@ bool UserSettingsService::isStoreLost() const
 bool UserSettingsService::recoverStore()
 {
     const QString folder = storeFolder();
-    if (!QFileInfo::exists(folder)) {
+    if (!QFileInfo(folder).isDir()) {
+        // A file in the folder's place keeps the store away for long: the values stay in
+        // memory meanwhile, where the settings library would read the store as empty.
+        if (QFileInfo::exists(folder))
+            putBackLastKnownValues();
         // Wait for the folder to come back, from the nearest folder that still exists.
         QDir ancestor(folder);
         while (!ancestor.exists() && ancestor.cdUp()) {
@@ -202,16 +245,23 @@ bool UserSettingsService::recoverStore()
         m_fileWatcher.removePaths(watched);
     m_fileWatcher.addPath(folder);
 
+    putBackLastKnownValues();
+    m_store.sync();
+    watchStoreFile();
+    const bool back = QFileInfo::exists(m_store.fileName());
+    if (back)
+        qDebug().noquote() << "Settings store" << m_store.fileName() << "was lost and is rewritten";
+    return back;
+}
+
+void UserSettingsService::putBackLastKnownValues()
+{
     // The settings library rereads a vanished file as empty and writes back only what was
     // set since: put back every value it forgot, keeping what was written meanwhile.
     m_store.sync();
     for (auto it = m_lastKnownStore.cbegin(); it != m_lastKnownStore.cend(); ++it)
         if (!m_store.contains(it.key()))
             m_store.setValue(it.key(), it.value());
-    m_store.sync();
-    qDebug().noquote() << "Settings store" << m_store.fileName() << "was lost and is rewritten";
-    watchStoreFile();
-    return QFileInfo::exists(m_store.fileName());
 }
 
 void UserSettingsService::watchStoreFile()
@@ -229,6 +279,7 @@ void UserSettingsService::SettingFileWatchChange()
     const bool intact = !isStoreLost() || recoverStore();
     // Flushed first: this also takes in what another writer put into the file.
     m_store.sync();
+    rewriteIfDamaged();
     emit UserSettingsChanged();
 
     if (m_initialSyncDone && m_volumeNotificationsEnabled) {

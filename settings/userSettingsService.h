@@ -107,6 +107,9 @@ signals:
     void RegionSettingChanged();
     void PowerModeSettingChanged();
     void HeadlightSettingChanged();
+    // The store could not take a change (its folder gone or a file, the partition full or
+    // read-only): the change holds for this run only. Emitted once until a write succeeds.
+    void SettingsCannotBeSaved();
 
 public slots:
     void RxQuarnBusMsg(QuarnBusMsg msg);
@@ -121,7 +124,10 @@ private:
     // True when the store file is back with every value.
     bool recoverStore();
     void rememberStore();
+    void putBackLastKnownValues();
     void watchStoreFile();
+    void checkStoreWritten();
+    void rewriteIfDamaged();
     void refreshCaches();
     void decodeTargetHaptic(quint8 targetHaptic);
     void importCheckedValues(const QSettings& profile, const QString& path);
@@ -162,4 +168,7 @@ private:
     QTimer* m_initialSyncTimer = nullptr;
     // One store write shows up as several watcher events; they make one change.
     QTimer* m_fileChangeTimer = nullptr;
+    // Changes made in one pass of the event loop are checked against the file once.
+    QTimer* m_storeCheckTimer = nullptr;
+    bool m_storeWritable = true;
 };

@@ -20,6 +20,8 @@
 
 #include <memory>
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 namespace {
@@ -92,7 +94,16 @@ private slots:
         m_line->takeWritten();
     }
 
-    void cleanup() { m_service.reset(); }
+    void cleanup()
+    {
+        m_service.reset();
+        // A test that broke the store's folder leaves it to the next one whole.
+        const QString folder = QFileInfo(UserSettingsStore::FileName()).path();
+        if (!QFileInfo(folder).isDir()) {
+            QFile::remove(folder);
+            QDir().mkpath(folder);
+        }
+    }
 
     void startup_requestsTheBlockEvery1500msUntilAnswered()
     {
@@ -359,6 +370,97 @@ private slots:
         ChartTimeUserSetting().Increment();
         QVERIFY(chart.wait(3000));
         QCOMPARE(onDisk("region").toInt(), 34);
+    }
+
+    void hugeStore_isRewrittenFromItsKnownValues()
+    {
+        {
+            QFile file(UserSettingsStore::FileName());
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("[General]\ninitFile=1\n\n[userSettings]\nchartTime=2\ntoneStyle=1\njunk=");
+            file.write(QByteArray(UserSettingsStore::kMaxStoreBytes, 'x'));
+            file.write("\nvolume=9\n");
+        }
+        QuarnTest::LogCapture log;
+        start();
+        QCOMPARE(log.lines().filter("far larger than any real one").size(), 1);
+        QVERIFY(QFileInfo(UserSettingsStore::FileName()).size() < 1024);
+        const QSettings onDisk(UserSettingsStore::FileName(), QSettings::IniFormat);
+        QCOMPARE(onDisk.value("userSettings/chartTime").toInt(), 2);
+        QCOMPARE(onDisk.value("userSettings/toneStyle").toInt(), 1);
+        QVERIFY(!onDisk.contains("userSettings/junk"));
+        QCOMPARE(VolumeUserSetting().Get(), VolumeUserSetting().DefaultValue());
+    }
+
+    void storeThatCannotBeWritten_stillChangesHeadAndScreens_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("folder replaced by a file") << "file";
+        QTest::newRow("partition full") << "full";
+        QTest::newRow("partition read-only") << "read-only";
+    }
+
+    void storeThatCannotBeWritten_stillChangesHeadAndScreens()
+    {
+        QFETCH(QString, fault);
+        const QString folder = QFileInfo(UserSettingsStore::FileName()).path();
+        const QByteArray mountPoint = QFile::encodeName(folder);
+        // The store on a partition of its own, for as long as the test runs.
+        struct Partition
+        {
+            QByteArray point;
+            bool mounted = false;
+            ~Partition()
+            {
+                if (mounted)
+                    ::umount2(point.constData(), MNT_DETACH);
+            }
+        } partition{mountPoint};
+        if (fault != QLatin1String("file")) {
+            static const bool ownMounts =
+                ::unshare(CLONE_NEWNS) == 0 &&
+                ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+            partition.mounted =
+                ownMounts && ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=16k") == 0;
+            if (!partition.mounted)
+                QSKIP("this machine does not let the test mount a small file system");
+        }
+        UserSettingsService* service = startSynced();
+        QSignalSpy unsaved(service, &UserSettingsService::SettingsCannotBeSaved);
+        QSignalSpy headlight(service, &UserSettingsService::HeadlightSettingChanged);
+        if (fault == QLatin1String("file")) {
+            QVERIFY(QDir(folder).removeRecursively());
+            QFile blocker(folder);
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        } else if (fault == QLatin1String("full")) {
+            QFile filler(folder + "/filler");
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            while (filler.write("f", 1) == 1 && filler.flush()) {
+            }
+        } else {
+            QCOMPARE(
+                ::mount(nullptr, mountPoint.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
+                0);
+        }
+        // The values stay as the head reported them.
+        QTRY_COMPARE(HeadlightUserSetting().Get(), 1);
+        QCOMPARE(RegionUserSetting().Get(), 34);
+        sent();
+
+        HeadlightUserSetting().Toggle();
+        QCOMPARE(sent().size(), 1);
+        QVERIFY(headlight.wait(3000));
+        QCOMPARE(HeadlightUserSetting().Get(), 0);
+        QCOMPARE(unsaved.count(), 1);
+        HeadlightUserSetting().Toggle();
+        QCOMPARE(sent().size(), 1);
+        QVERIFY(headlight.wait(3000));
+        QCOMPARE(HeadlightUserSetting().Get(), 1);
+        QCOMPARE(unsaved.count(), 1);
+
+        m_service.reset();
+        if (!partition.mounted)
+            QVERIFY(QFile::remove(folder));
     }
 
     void fileWrittenByAnotherWriter_isTakenIn()
