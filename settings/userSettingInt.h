@@ -101,6 +101,7 @@ private:
         if (held.isValid() && held.toString() == value.toString())
             return;
         m_store.setValue(Key(), value);
+        UserSettingsStore::NoteChange();
     }
 
     T m_default;

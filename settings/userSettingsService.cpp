@@ -4,8 +4,10 @@
 #include "bus/quarnBus.h"
 #include "bus/systemDataMsgs.h"
 #include "services/sdCardMonitor.h"
+#include "settings/adminOptionsSettings.h"
 #include "settings/hapticUserSetting.h"
 #include "settings/powerOnScreenSetting.h"
+#include "settings/profileFile.h"
 #include "settings/settingsCatalogue.h"
 #include "settings/systemDataBlock.h"
 
@@ -13,7 +15,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QSettings>
 #include <QTemporaryFile>
 #include <QTimer>
@@ -44,14 +45,23 @@ UserSettingsService::UserSettingsService(QObject* parent) : QObject(parent)
     connect(m_fileChangeTimer, &QTimer::timeout, this,
             &UserSettingsService::SettingFileWatchChange);
 
+    m_storeCheckTimer = new QTimer(this);
+    m_storeCheckTimer->setSingleShot(true);
+    m_storeCheckTimer->setInterval(0);
+    connect(m_storeCheckTimer, &QTimer::timeout, this, &UserSettingsService::checkStoreWritten);
+    UserSettingsStore::SetChangeHook([this] { m_storeCheckTimer->start(); });
+
     connect(QuarnBus::Get(), &QuarnBus::newMsg, this, &UserSettingsService::RxQuarnBusMsg);
     Refresh();
     m_initialSyncTimer->start();
 
     // Makes sure the store file exists, so that it can be watched.
+    // This write also rewrites a damaged store whole from the values taken from it.
     m_store.setValue(QLatin1String(kInitFileKey), 1);
     m_store.sync();
+    UserSettingsStore::TakeDamaged();
     Board::Get().SyncFileSystems();
+    m_storeCheckTimer->start();
 
     connect(&m_fileWatcher, &QFileSystemWatcher::fileChanged, this,
             &UserSettingsService::onStoreFileChanged);
@@ -64,7 +74,37 @@ UserSettingsService::UserSettingsService(QObject* parent) : QObject(parent)
     rememberStore();
 }
 
-UserSettingsService::~UserSettingsService() = default;
+UserSettingsService::~UserSettingsService()
+{
+    UserSettingsStore::SetChangeHook(nullptr);
+}
+
+void UserSettingsService::checkStoreWritten()
+{
+    // A fresh handle: a handle's status stays at its first error.
+    UserSettingsStore probe;
+    probe.sync();
+    if (probe.status() == QSettings::NoError) {
+        m_storeWritable = true;
+        return;
+    }
+    if (m_storeWritable) {
+        m_storeWritable = false;
+        qDebug().noquote() << "Settings store" << probe.fileName()
+                           << "cannot be written: changes hold until the program ends";
+        emit SettingsCannotBeSaved();
+    }
+    // No file change will announce it: the screens learn of it here.
+    m_fileChangeTimer->start();
+}
+
+void UserSettingsService::rewriteIfDamaged()
+{
+    if (!UserSettingsStore::TakeDamaged())
+        return;
+    m_store.setValue(QLatin1String(kInitFileKey), 1);
+    m_store.sync();
+}
 
 void UserSettingsService::Refresh()
 {
@@ -187,7 +227,11 @@ bool UserSettingsService::isStoreLost() const
 bool UserSettingsService::recoverStore()
 {
     const QString folder = storeFolder();
-    if (!QFileInfo::exists(folder)) {
+    if (!QFileInfo(folder).isDir()) {
+        // A file in the folder's place keeps the store away for long: the values stay in
+        // memory meanwhile, where the settings library would read the store as empty.
+        if (QFileInfo::exists(folder))
+            putBackLastKnownValues();
         // Wait for the folder to come back, from the nearest folder that still exists.
         QDir ancestor(folder);
         while (!ancestor.exists() && ancestor.cdUp()) {
@@ -201,16 +245,23 @@ bool UserSettingsService::recoverStore()
         m_fileWatcher.removePaths(watched);
     m_fileWatcher.addPath(folder);
 
+    putBackLastKnownValues();
+    m_store.sync();
+    watchStoreFile();
+    const bool back = QFileInfo::exists(m_store.fileName());
+    if (back)
+        qDebug().noquote() << "Settings store" << m_store.fileName() << "was lost and is rewritten";
+    return back;
+}
+
+void UserSettingsService::putBackLastKnownValues()
+{
     // The settings library rereads a vanished file as empty and writes back only what was
     // set since: put back every value it forgot, keeping what was written meanwhile.
     m_store.sync();
     for (auto it = m_lastKnownStore.cbegin(); it != m_lastKnownStore.cend(); ++it)
         if (!m_store.contains(it.key()))
             m_store.setValue(it.key(), it.value());
-    m_store.sync();
-    qDebug().noquote() << "Settings store" << m_store.fileName() << "was lost and is rewritten";
-    watchStoreFile();
-    return QFileInfo::exists(m_store.fileName());
 }
 
 void UserSettingsService::watchStoreFile()
@@ -228,6 +279,7 @@ void UserSettingsService::SettingFileWatchChange()
     const bool intact = !isStoreLost() || recoverStore();
     // Flushed first: this also takes in what another writer put into the file.
     m_store.sync();
+    rewriteIfDamaged();
     emit UserSettingsChanged();
 
     if (m_initialSyncDone && m_volumeNotificationsEnabled) {
@@ -288,35 +340,55 @@ QList<eExternalUserSettingsSet> UserSettingsService::GetAvailableExternalUserSet
         return sets;
     for (int n = int(eExternalUserSettingsSet::Set1); n <= int(eExternalUserSettingsSet::Set6);
          ++n) {
-        QFile profile(GetFilenameForExternalSet(eExternalUserSettingsSet(n)));
-        if (profile.open(QIODevice::ReadOnly))
+        QByteArray content;
+        if (ProfileFile::Read(GetFilenameForExternalSet(eExternalUserSettingsSet(n)),
+                              kMaxProfileBytes, &content) == ProfileFile::ReadResult::Read)
             sets.append(eExternalUserSettingsSet(n));
     }
     return sets;
 }
 
-void UserSettingsService::ImportAllSettingsFromExternalFile(const QString& path)
+eProfileImport UserSettingsService::ImportAllSettingsFromExternalFile(const QString& path)
 {
-    // QSettings reads a file whole: an odd file of that name on the card must not fill
-    // the memory (a profile is under 1 kB).
-    const QFileInfo file(path);
-    if (!file.exists())
+    // QSettings reads a file whole and follows links: the file is read here, without
+    // following a link and only up to a profile's size (a profile is under 1 kB), and
+    // parsed from a private copy.
+    eProfileImport result = eProfileImport::Unreadable;
+    QByteArray content;
+    QTemporaryFile copy;
+    switch (ProfileFile::Read(path, kMaxProfileBytes, &content)) {
+    case ProfileFile::ReadResult::Missing:
         qDebug().noquote() << "Profile" << path << "not found";
-    else if (!file.isFile() || file.size() > kMaxProfileBytes)
+        result = eProfileImport::Missing;
+        break;
+    case ProfileFile::ReadResult::Refused:
         qDebug().noquote() << "Profile" << path << "refused: not a profile file";
-    else
-        importCheckedValues(QSettings(path, QSettings::IniFormat));
+        break;
+    case ProfileFile::ReadResult::Read:
+        if (copy.open() && copy.write(content) == content.size() && copy.flush()) {
+            copy.close();
+            importCheckedValues(QSettings(copy.fileName(), QSettings::IniFormat), path);
+            result = eProfileImport::Recalled;
+        } else {
+            qDebug().noquote() << "Profile" << path << "not read:" << copy.errorString();
+        }
+        break;
+    }
     m_store.sync();
     QuarnBus::Get()->sendMsg(SetSystemDataMsg());
+    return result;
 }
 
-void UserSettingsService::importCheckedValues(const QSettings& profile)
+void UserSettingsService::importCheckedValues(const QSettings& profile, const QString& path)
 {
     // A hand-edited or foreign profile must not reach the head with values the head or the
     // screens cannot take: such a value keeps the current one.
     if (profile.contains(QLatin1String(kInitFileKey)))
         m_store.setValue(QLatin1String(kInitFileKey), profile.value(QLatin1String(kInitFileKey)));
     for (const auto& setting : AllUserSettings()) {
+        // The feature bits come from the head alone; a profile keeps them only as a record.
+        if (dynamic_cast<const AdminOptionsSettings*>(setting.get()))
+            continue;
         const QString& key = setting->Key();
         const QVariant value = profile.value(key);
         bool isNumber = false;
@@ -325,7 +397,7 @@ void UserSettingsService::importCheckedValues(const QSettings& profile)
             m_store.setValue(key, value);
             continue;
         }
-        QDebug line = qDebug().noquote() << "Profile" << profile.fileName();
+        QDebug line = qDebug().noquote() << "Profile" << path;
         if (value.isValid())
             line << key << QLatin1Char('"') + value.toString() + QLatin1Char('"') << "refused,";
         else
@@ -336,16 +408,17 @@ void UserSettingsService::importCheckedValues(const QSettings& profile)
 
 bool UserSettingsService::ExportAllSettingsToExternalFile(const QString& path)
 {
-    // The profile is put together in a scratch copy and then replaces the old file in one
+    // The profile is put together in a private copy and then replaces the old file in one
     // step: a full or read-only card, or a card pulled mid-write, leaves the old profile
     // whole and the export reports the failure.
     const auto failed = [&path](const QString& why) {
         qDebug().noquote() << "Profile" << path << "not saved:" << why;
         return false;
     };
+    QByteArray oldProfile;
+    if (ProfileFile::Read(path, kMaxProfileBytes, &oldProfile) == ProfileFile::ReadResult::Refused)
+        return failed(QStringLiteral("not a profile file"));
     QTemporaryFile scratch;
-    QFile old(path);
-    const QByteArray oldProfile = old.open(QIODevice::ReadOnly) ? old.readAll() : QByteArray();
     if (!scratch.open() || scratch.write(oldProfile) != oldProfile.size() || !scratch.flush())
         return failed(scratch.errorString());
     scratch.close();
@@ -359,19 +432,19 @@ bool UserSettingsService::ExportAllSettingsToExternalFile(const QString& path)
     if (profile.status() != QSettings::NoError || !built.open(QIODevice::ReadOnly))
         return failed(QStringLiteral("cannot build it"));
 
-    QSaveFile target(path);
-    if (!target.open(QIODevice::WriteOnly) || target.write(built.readAll()) < 0 ||
-        !target.commit())
-        return failed(target.errorString());
+    QString why;
+    if (!ProfileFile::Replace(path, built.readAll(), &why))
+        return failed(why);
     // A profile on the card must be on the card before the card can be pulled.
     Board::Get().SyncFileSystems();
     return true;
 }
 
-void UserSettingsService::LoadFromInternalUserSettings()
+eProfileImport UserSettingsService::LoadFromInternalUserSettings()
 {
-    ImportAllSettingsFromExternalFile(GetFilenameForInternalSet());
+    const eProfileImport result = ImportAllSettingsFromExternalFile(GetFilenameForInternalSet());
     QuarnBus::Get()->sendMsg(LoadUserSettingsMsg(LoadUserSettingsMsg::kLoadStored));
+    return result;
 }
 
 bool UserSettingsService::SaveToInternalUserSettings()
@@ -383,18 +456,28 @@ bool UserSettingsService::SaveToInternalUserSettings()
     return true;
 }
 
-void UserSettingsService::ImportSettingsFromExternalSet(eExternalUserSettingsSet n)
+eProfileImport UserSettingsService::ImportSettingsFromExternalSet(eExternalUserSettingsSet n)
 {
     if (!SdCardMonitor::Get()->IsCardReady())
-        return;
-    ImportAllSettingsFromExternalFile(GetFilenameForExternalSet(n));
+        return eProfileImport::Missing;
+    return ImportAllSettingsFromExternalFile(GetFilenameForExternalSet(n));
 }
 
 bool UserSettingsService::ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet n)
 {
-    if (!SdCardMonitor::Get()->IsCardReady())
+    const QString path = GetFilenameForExternalSet(n);
+    const SdCardMonitor* card = SdCardMonitor::Get();
+    if (!card->IsCardReady()) {
+        qDebug().noquote() << "Profile" << path << "not saved: no card";
         return false;
-    return ExportAllSettingsToExternalFile(GetFilenameForExternalSet(n));
+    }
+    // A write-protected card may still take the write (root on the desktop): the mount
+    // decides, as it does for every writer to the card.
+    if (!card->IsCardWritable()) {
+        qDebug().noquote() << "Profile" << path << "not saved: the card is read-only";
+        return false;
+    }
+    return ExportAllSettingsToExternalFile(path);
 }
 
 void UserSettingsService::SetToDefaultUserSettings()

@@ -43,6 +43,14 @@ enum class eExternalUserSettingsSet : int
     Set6
 };
 
+// What a profile recall found.
+enum class eProfileImport : int
+{
+    Recalled,
+    Missing,
+    Unreadable, // a link, a folder, a file too large, anything but a profile file
+};
+
 // Keeps the three copies of the settings in agreement: the live store, the head and the
 // profile files. Pulls the head's settings as one system data block (retrying until the
 // head answers), copies profiles to and from the store, and turns every change of the
@@ -69,17 +77,18 @@ public:
     // The SD-card profiles that can be read, ascending; empty when the card is not ready.
     QList<eExternalUserSettingsSet> GetAvailableExternalUserSets() const;
 
-    // Copies every key of the profile into the store (other keys stay) and makes the head
-    // take the result over.
-    void ImportAllSettingsFromExternalFile(const QString& path);
+    // Copies every key of the profile into the store (other keys stay, and the head's feature
+    // bits are never taken from a file) and makes the head take the result over.
+    eProfileImport ImportAllSettingsFromExternalFile(const QString& path);
     // Copies every key of the store into the profile (other keys of the profile stay). The
     // file is replaced whole or not at all; false when it was not written.
     bool ExportAllSettingsToExternalFile(const QString& path);
-    void LoadFromInternalUserSettings();
+    eProfileImport LoadFromInternalUserSettings();
     // False when the profile was not written; the head is then not asked to save either.
     bool SaveToInternalUserSettings();
-    // Both do nothing unless the SD card is ready; the export then reports false.
-    void ImportSettingsFromExternalSet(eExternalUserSettingsSet n);
+    // Both do nothing unless the SD card is ready (the import then reports the profile
+    // missing); the export also fails on a card mounted read-only.
+    eProfileImport ImportSettingsFromExternalSet(eExternalUserSettingsSet n);
     bool ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet n);
     // The head restores its defaults; the settings that only this program holds are reset.
     void SetToDefaultUserSettings();
@@ -98,6 +107,9 @@ signals:
     void RegionSettingChanged();
     void PowerModeSettingChanged();
     void HeadlightSettingChanged();
+    // The store could not take a change (its folder gone or a file, the partition full or
+    // read-only): the change holds for this run only. Emitted once until a write succeeds.
+    void SettingsCannotBeSaved();
 
 public slots:
     void RxQuarnBusMsg(QuarnBusMsg msg);
@@ -112,10 +124,13 @@ private:
     // True when the store file is back with every value.
     bool recoverStore();
     void rememberStore();
+    void putBackLastKnownValues();
     void watchStoreFile();
+    void checkStoreWritten();
+    void rewriteIfDamaged();
     void refreshCaches();
     void decodeTargetHaptic(quint8 targetHaptic);
-    void importCheckedValues(const QSettings& profile);
+    void importCheckedValues(const QSettings& profile, const QString& path);
 
     QFileSystemWatcher m_fileWatcher;
     HeadlightUserSetting m_headlight;
@@ -153,4 +168,7 @@ private:
     QTimer* m_initialSyncTimer = nullptr;
     // One store write shows up as several watcher events; they make one change.
     QTimer* m_fileChangeTimer = nullptr;
+    // Changes made in one pass of the event loop are checked against the file once.
+    QTimer* m_storeCheckTimer = nullptr;
+    bool m_storeWritable = true;
 };

@@ -2,6 +2,8 @@
 
 #include <QSettings>
 
+#include <functional>
+
 // A handle on the live settings store: the native-format (ini) file of the program's
 // organisation and application in the board's settings folder. Handles on the same file
 // share one in-process copy, so a value written through one is read by all at once.
@@ -11,12 +13,22 @@ class UserSettingsStore : public QSettings
 public:
     static constexpr const char* kOrganisation = "VEK";
     static constexpr const char* kApplication = "QUARN_2_4";
+    // A real store is about 1 kB; one far larger than this is damaged (junk appended or
+    // planted) and is read no further than this.
+    static constexpr qint64 kMaxStoreBytes = 64 * 1024;
 
     // Points native user-scope settings at the board's settings folder. Whoever starts the
     // program calls this before the first setting is used.
     static void Configure();
     // The live store file.
     static QString FileName();
+
+    // Told of every value a setting writes, so that a store that cannot take it is noticed.
+    static void SetChangeHook(std::function<void()> hook);
+    static void NoteChange();
+    // True once after a store that was far too large has been read: only its known values
+    // were taken, and the next write rewrites it whole from them.
+    static bool TakeDamaged();
 
     UserSettingsStore();
 };

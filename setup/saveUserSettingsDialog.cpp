@@ -1,9 +1,11 @@
 #include "setup/saveUserSettingsDialog.h"
 
 #include "services/sdCardMonitor.h"
+#include "shell/panelDialogs.h"
 #include "ui_saveUserSettingsDialog.h"
 
 #include <QBrush>
+#include <QEvent>
 #include <QPixmap>
 
 SaveUserSettingsDialog::SaveUserSettingsDialog(QWidget* parent)
@@ -17,21 +19,50 @@ SaveUserSettingsDialog::SaveUserSettingsDialog(QWidget* parent)
     setPalette(ground);
     connect(SdCardMonitor::Get(), &SdCardMonitor::CardEvent, this,
             &SaveUserSettingsDialog::onSdCardStatusChange);
+    // A disabled button takes no click, but its events still pass its filter.
+    for (QWidget* button : sdButtons())
+        button->installEventFilter(this);
     UpdateButtonStatus();
 }
 
 SaveUserSettingsDialog::~SaveUserSettingsDialog() = default;
 
+QList<QWidget*> SaveUserSettingsDialog::sdButtons() const
+{
+    return {ui->sdCard1Button, ui->sdCard2Button, ui->sdCard3Button,
+            ui->sdCard4Button, ui->sdCard5Button, ui->sdCard6Button};
+}
+
 void SaveUserSettingsDialog::UpdateButtonStatus()
 {
     const bool ready = SdCardMonitor::Get()->IsCardReady();
-    // Only a press changes the choice: a card pulled after a card profile was picked
-    // leaves the pick, and the save then reports that it failed.
-    if (!ready)
-        ui->internalButton->setChecked(true);
-    for (QWidget* button : {ui->sdCard1Button, ui->sdCard2Button, ui->sdCard3Button,
-                            ui->sdCard4Button, ui->sdCard5Button, ui->sdCard6Button})
+    // Only a press changes the choice, and the buttons show the choice: a card pulled after
+    // a card profile was picked leaves that pick shown, and the save then says it failed.
+    for (QWidget* button : sdButtons())
         button->setEnabled(ready);
+    ui->noCardLabel->setVisible(!ready);
+}
+
+bool SaveUserSettingsDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* button = qobject_cast<QWidget*>(watched);
+    if (button && !button->isEnabled() && event->type() == QEvent::MouseButtonRelease &&
+        sdButtons().contains(button)) {
+        explainNoCard();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void SaveUserSettingsDialog::explainNoCard()
+{
+    PanelMessageBox box(this);
+    box.setIcon(QMessageBox::Information);
+    box.setWindowTitle(tr("No SD card"));
+    box.setText(tr("No SD card"));
+    box.setInformativeText(tr("Insert an SD card to save a profile on it."));
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
 }
 
 void SaveUserSettingsDialog::onSdCardStatusChange()

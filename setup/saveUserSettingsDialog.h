@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 
 #include <memory>
 
@@ -9,7 +10,8 @@ class SaveUserSettingsDialog;
 }
 
 // Asks where the current settings go: the internal profile or one of the six SD-card
-// profiles, which can be chosen only while the card is ready.
+// profiles, which can be chosen only while the card is ready. Without a card they are
+// shown dimmed over a note, and a tap on one says why.
 class SaveUserSettingsDialog : public QDialog
 {
     Q_OBJECT
@@ -23,6 +25,8 @@ public:
 
     void UpdateButtonStatus();
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 public slots:
     void onSdCardStatusChange();
     void on_internalButton_clicked();
@@ -35,6 +39,8 @@ public slots:
 
 private:
     void selectSdProfile(int n);
+    QList<QWidget*> sdButtons() const;
+    void explainNoCard();
 
     std::unique_ptr<Ui::SaveUserSettingsDialog> ui;
     bool m_internalSelected = true;

@@ -83,10 +83,44 @@ void UserSettingsManagementSubscreen::on_selectButton_clicked()
 {
     const LocationSuT where = currentLocation();
     UserSettingsService* service = UserSettingsService::Get();
-    if (where.location == LocationSuT::SdCard)
-        service->ImportSettingsFromExternalSet(eExternalUserSettingsSet(where.profile));
-    else
-        service->LoadFromInternalUserSettings();
+    const eProfileImport result =
+        where.location == LocationSuT::SdCard
+            ? service->ImportSettingsFromExternalSet(eExternalUserSettingsSet(where.profile))
+            : service->LoadFromInternalUserSettings();
+    reportRecall(result, where);
+}
+
+void UserSettingsManagementSubscreen::reportRecall(eProfileImport result, LocationSuT where)
+{
+    const QString name = where.location == LocationSuT::SdCard
+                             ? tr("SD Card Profile %1").arg(where.profile)
+                             : tr("Internal Profile");
+    PanelMessageBox box(this);
+    box.setWindowIcon(ui->selectButton->icon());
+    box.setStandardButtons(QMessageBox::Ok);
+    switch (result) {
+    case eProfileImport::Recalled:
+        box.setIcon(QMessageBox::Information);
+        box.setWindowTitle(tr("Complete!"));
+        box.setText(tr("Profile recalled"));
+        box.setInformativeText(tr("%1 is now in use.").arg(name));
+        break;
+    case eProfileImport::Missing:
+        box.setIcon(QMessageBox::Warning);
+        box.setWindowTitle(tr("Failed!"));
+        box.setText(tr("Profile missing"));
+        box.setInformativeText(tr("%1 was not found.").arg(name));
+        break;
+    case eProfileImport::Unreadable:
+        box.setIcon(QMessageBox::Warning);
+        box.setWindowTitle(tr("Failed!"));
+        box.setText(tr("Profile unreadable"));
+        box.setInformativeText(
+            tr("%1 is not a profile file; nothing was taken from it.").arg(name));
+        break;
+    }
+    box.setWindowState(box.windowState() | Qt::WindowMaximized);
+    box.exec();
 }
 
 void UserSettingsManagementSubscreen::on_saveButton_clicked()

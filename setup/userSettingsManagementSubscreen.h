@@ -1,5 +1,6 @@
 #pragma once
 
+#include "settings/userSettingsService.h"
 #include "setup/settingSubscreenWidget.h"
 
 #include <QMap>
@@ -48,6 +49,7 @@ public slots:
 private:
     bool save(bool internal, int sdProfile);
     void reportSave(bool saved, bool internal, int sdProfile);
+    void reportRecall(eProfileImport result, LocationSuT where);
 
     QMap<int, LocationSuT> m_pageLocations;
     std::unique_ptr<Ui::UserSettingsManagementSubscreen> ui;

@@ -1,8 +1,8 @@
 #include "shell/iconStatusBar.h"
 
+#include "board/board.h"
 #include "screens/harmonicsAnalyzer.h"
 #include "services/batteryStatusMonitor.h"
-#include "board/board.h"
 #include "services/metaScreenShotButton.h"
 #include "services/timeService.h"
 #include "settings/audioSourceUserSetting.h"
@@ -131,6 +131,7 @@ void IconStatusBar::buildFaces()
     connect(relay, &MiddleMan::volumeBarStart, this, &IconStatusBar::VolumeValueChanged);
     connect(camera, &MetaScreenShotButton::ScreenShotComplete, this, restartFaceTimer);
     connect(camera, &MetaScreenShotButton::ScreenShotFailed, this, restartFaceTimer);
+    connect(settings, &UserSettingsService::SettingsCannotBeSaved, this, restartFaceTimer);
 
     m_faces = new QStateMachine(this);
     m_faces->setGlobalRestorePolicy(QState::RestoreProperties);
@@ -150,6 +151,9 @@ void IconStatusBar::buildFaces()
 
     m_savedFace = addMessageFace(root, tr("Save Complete"));
     m_saveFailedFace = addMessageFace(root, tr("Save Failed"));
+    m_unsavedSettingsFace = addMessageFace(root, tr("Settings not saved"));
+    // The longer notice takes the whole strip.
+    m_unsavedSettingsFace->assignProperty(camera, "visible", false);
 
     auto* slideIn = new QPropertyAnimation(ui->volumeBar, "geometry", this);
     slideIn->setDuration(kSlideInMs);
@@ -159,7 +163,7 @@ void IconStatusBar::buildFaces()
     m_iconsFace->addTransition(relay, &MiddleMan::volumeBarStart, m_volumeFace)
         ->addAnimation(slideIn);
     m_volumeFace->addTransition(m_faceTimer, &QTimer::timeout, m_iconsFace);
-    for (QState* face : {m_savedFace, m_saveFailedFace}) {
+    for (QState* face : {m_savedFace, m_saveFailedFace, m_unsavedSettingsFace}) {
         face->addTransition(m_faceTimer, &QTimer::timeout, m_iconsFace);
         face->addTransition(settings, &UserSettingsService::VolumeSettingChanged, m_volumeFace)
             ->addAnimation(slideIn);
@@ -167,6 +171,8 @@ void IconStatusBar::buildFaces()
     }
     root->addTransition(camera, &MetaScreenShotButton::ScreenShotComplete, m_savedFace);
     root->addTransition(camera, &MetaScreenShotButton::ScreenShotFailed, m_saveFailedFace);
+    root->addTransition(settings, &UserSettingsService::SettingsCannotBeSaved,
+                        m_unsavedSettingsFace);
     m_faces->start();
 }
 
@@ -181,6 +187,8 @@ IconStatusBar::Face IconStatusBar::currentFace() const
         return eSavedFace;
     if (active.contains(m_saveFailedFace))
         return eSaveFailedFace;
+    if (active.contains(m_unsavedSettingsFace))
+        return eUnsavedSettingsFace;
     return eNoFace;
 }
 

@@ -18,8 +18,9 @@ class IconStatusBar;
 
 // The strip across the top of every screen: time, battery or mains, headlight (tap to
 // toggle), the screenshot button and the target classification. For two seconds after a
-// volume change it shows a volume bar instead, and after a screenshot the outcome of the
-// save; a small state machine with property restore switches between these faces.
+// volume change it shows a volume bar instead, after a screenshot the outcome of the save,
+// and once when the settings can no longer be stored; a small state machine with property restore
+// switches between these faces.
 class IconStatusBar : public QWidget
 {
     Q_OBJECT
@@ -34,7 +35,8 @@ public:
         eVolumeFace,
         eSavedFace,
         eSaveFailedFace,
-        eNoFace, // the state machine has not started yet
+        eUnsavedSettingsFace, // the settings store took no change
+        eNoFace,              // the state machine has not started yet
     };
 
     explicit IconStatusBar(QWidget* parent = nullptr);
@@ -74,6 +76,7 @@ private:
     QState* m_volumeFace = nullptr;
     QState* m_savedFace = nullptr;
     QState* m_saveFailedFace = nullptr;
+    QState* m_unsavedSettingsFace = nullptr;
     QRect m_volumeBarRect;
     QTimer* m_faceTimer = nullptr;
     QLabel* m_messageLabel = nullptr;

@@ -47,6 +47,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QMouseEvent>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -392,9 +394,42 @@ int main(int argc, char** argv)
     profiles->setParent(&window);
     profiles->setGeometry(0, 40, 240, 230);
     profiles->show();
-    shootDialog("setup_profile_save", [profiles] {
-        profiles->findChild<QAbstractButton*>(QStringLiteral("saveButton"))->click();
+    const auto clickOnProfiles = [profiles](const char* button) {
+        return [profiles, button] {
+            profiles->findChild<QAbstractButton*>(QLatin1String(button))->click();
+        };
+    };
+    const auto setCard = [](bool in) {
+        QFile::remove(Board::Get().CardPresenceMarker());
+        QFile mounts(Board::Get().MountTable());
+        mounts.open(QIODevice::WriteOnly);
+        if (in) {
+            QFile(Board::Get().CardPresenceMarker()).open(QIODevice::WriteOnly);
+            mounts.write("/dev/mmcblk1p1 /media/mmcblk1p1 vfat rw 0 0\n");
+        }
+        mounts.close();
+        SdCardMonitor::Get()->PollForCardStatus();
+    };
+    const bool cardWasIn = SdCardMonitor::Get()->IsCardReady();
+    setCard(false);
+    shootDialog("setup_profile_save", clickOnProfiles("saveButton"));
+    // A tap on a card profile without a card says why.
+    QTimer::singleShot(100, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        QTimer::singleShot(600, dialog, [dialog] { qobject_cast<QDialog*>(dialog)->done(0); });
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(10, 10), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(dialog->findChild<QWidget*>(QStringLiteral("sdCard1Button")),
+                                &release);
     });
+    shootDialog("setup_profile_no_card", clickOnProfiles("saveButton"));
+    shootDialog("setup_profile_recall_missing", clickOnProfiles("selectButton"));
+    UserSettingsService::Get()->SaveToInternalUserSettings();
+    shootDialog("setup_profile_recalled", clickOnProfiles("selectButton"));
+    QDir().mkpath(Board::Get().CardRoot());
+    setCard(true);
+    shootDialog("setup_profile_save_card", clickOnProfiles("saveButton"));
+    setCard(cardWasIn);
     profiles->hide();
 
     // The tools page where the setup screen shows it: on the setup ground below the status

@@ -20,6 +20,8 @@
 
 #include <memory>
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 namespace {
@@ -92,7 +94,16 @@ private slots:
         m_line->takeWritten();
     }
 
-    void cleanup() { m_service.reset(); }
+    void cleanup()
+    {
+        m_service.reset();
+        // A test that broke the store's folder leaves it to the next one whole.
+        const QString folder = QFileInfo(UserSettingsStore::FileName()).path();
+        if (!QFileInfo(folder).isDir()) {
+            QFile::remove(folder);
+            QDir().mkpath(folder);
+        }
+    }
 
     void startup_requestsTheBlockEvery1500msUntilAnswered()
     {
@@ -361,6 +372,97 @@ private slots:
         QCOMPARE(onDisk("region").toInt(), 34);
     }
 
+    void hugeStore_isRewrittenFromItsKnownValues()
+    {
+        {
+            QFile file(UserSettingsStore::FileName());
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("[General]\ninitFile=1\n\n[userSettings]\nchartTime=2\ntoneStyle=1\njunk=");
+            file.write(QByteArray(UserSettingsStore::kMaxStoreBytes, 'x'));
+            file.write("\nvolume=9\n");
+        }
+        QuarnTest::LogCapture log;
+        start();
+        QCOMPARE(log.lines().filter("far larger than any real one").size(), 1);
+        QVERIFY(QFileInfo(UserSettingsStore::FileName()).size() < 1024);
+        const QSettings onDisk(UserSettingsStore::FileName(), QSettings::IniFormat);
+        QCOMPARE(onDisk.value("userSettings/chartTime").toInt(), 2);
+        QCOMPARE(onDisk.value("userSettings/toneStyle").toInt(), 1);
+        QVERIFY(!onDisk.contains("userSettings/junk"));
+        QCOMPARE(VolumeUserSetting().Get(), VolumeUserSetting().DefaultValue());
+    }
+
+    void storeThatCannotBeWritten_stillChangesHeadAndScreens_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("folder replaced by a file") << "file";
+        QTest::newRow("partition full") << "full";
+        QTest::newRow("partition read-only") << "read-only";
+    }
+
+    void storeThatCannotBeWritten_stillChangesHeadAndScreens()
+    {
+        QFETCH(QString, fault);
+        const QString folder = QFileInfo(UserSettingsStore::FileName()).path();
+        const QByteArray mountPoint = QFile::encodeName(folder);
+        // The store on a partition of its own, for as long as the test runs.
+        struct Partition
+        {
+            QByteArray point;
+            bool mounted = false;
+            ~Partition()
+            {
+                if (mounted)
+                    ::umount2(point.constData(), MNT_DETACH);
+            }
+        } partition{mountPoint};
+        if (fault != QLatin1String("file")) {
+            static const bool ownMounts =
+                ::unshare(CLONE_NEWNS) == 0 &&
+                ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+            partition.mounted =
+                ownMounts && ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=16k") == 0;
+            if (!partition.mounted)
+                QSKIP("this machine does not let the test mount a small file system");
+        }
+        UserSettingsService* service = startSynced();
+        QSignalSpy unsaved(service, &UserSettingsService::SettingsCannotBeSaved);
+        QSignalSpy headlight(service, &UserSettingsService::HeadlightSettingChanged);
+        if (fault == QLatin1String("file")) {
+            QVERIFY(QDir(folder).removeRecursively());
+            QFile blocker(folder);
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        } else if (fault == QLatin1String("full")) {
+            QFile filler(folder + "/filler");
+            QVERIFY(filler.open(QIODevice::WriteOnly));
+            while (filler.write("f", 1) == 1 && filler.flush()) {
+            }
+        } else {
+            QCOMPARE(
+                ::mount(nullptr, mountPoint.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
+                0);
+        }
+        // The values stay as the head reported them.
+        QTRY_COMPARE(HeadlightUserSetting().Get(), 1);
+        QCOMPARE(RegionUserSetting().Get(), 34);
+        sent();
+
+        HeadlightUserSetting().Toggle();
+        QCOMPARE(sent().size(), 1);
+        QVERIFY(headlight.wait(3000));
+        QCOMPARE(HeadlightUserSetting().Get(), 0);
+        QCOMPARE(unsaved.count(), 1);
+        HeadlightUserSetting().Toggle();
+        QCOMPARE(sent().size(), 1);
+        QVERIFY(headlight.wait(3000));
+        QCOMPARE(HeadlightUserSetting().Get(), 1);
+        QCOMPARE(unsaved.count(), 1);
+
+        m_service.reset();
+        if (!partition.mounted)
+            QVERIFY(QFile::remove(folder));
+    }
+
     void fileWrittenByAnotherWriter_isTakenIn()
     {
         UserSettingsService* service = startSynced();
@@ -507,8 +609,7 @@ private slots:
         QCOMPARE(TripLevelUserSetting().Get(), 4);
         QCOMPARE(ToneStyleUserSetting().Get(), 1); // valid values still come in
         QCOMPARE(MuteUserSetting().Get(), 1);
-        for (const char* key :
-             {"volume", "powerLevel", "freqValue", "region", "adminOptions", "tripLevel"}) {
+        for (const char* key : {"volume", "powerLevel", "freqValue", "region", "tripLevel"}) {
             const QString name = QStringLiteral("userSettings/") + key;
             QCOMPARE(log.lines().filter(name + " ").size(), 1);
         }
@@ -520,6 +621,71 @@ private slots:
         QCOMPARE(msgs.at(0).bodyByte(16), quint8(4));
         QCOMPARE(msgs.at(0).bodyByte(27), quint8(33));
         QCOMPARE(msgs.at(0).body.mid(8, 4), QByteArray::fromHex("80 08 08 92"));
+    }
+
+    void profile_neverChangesTheHeadsFeatureBits_data()
+    {
+        QTest::addColumn<bool>("internal");
+        QTest::newRow("card profile") << false;
+        QTest::newRow("internal profile") << true;
+    }
+
+    void profile_neverChangesTheHeadsFeatureBits()
+    {
+        QFETCH(bool, internal);
+        UserSettingsService* service = start();
+        setCard(true);
+        SdCardMonitor::Get()->PollForCardStatus();
+        const QString path =
+            internal ? service->GetFilenameForInternalSet()
+                     : service->GetFilenameForExternalSet(eExternalUserSettingsSet::Set4);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[userSettings]\nadminOptions=5232\ntoneStyle=2\n");
+        file.close();
+        AdminOptionsSettings().SyncWithMasterValue(8195u);
+
+        if (internal)
+            service->LoadFromInternalUserSettings();
+        else
+            service->ImportSettingsFromExternalSet(eExternalUserSettingsSet::Set4);
+        QCOMPARE(AdminOptionsSettings().Get(), 8195);
+        QCOMPARE(ToneStyleUserSetting().Get(), 2);
+        for (const QuarnBusMsg& msg : BusTraffic::split(m_line->takeWritten()))
+            QVERIFY(msg.type == eSetSystemDataMsg || msg.type == eLoadUserSettingsMsg);
+        // Still written out, so that saved profiles keep their form.
+        QVERIFY(service->ExportAllSettingsToExternalFile(path));
+        QCOMPARE(QSettings(path, QSettings::IniFormat).value("userSettings/adminOptions").toInt(),
+                 8195);
+        QFile::remove(path);
+    }
+
+    void profileNamedByALink_isNeitherReadNorWritten()
+    {
+        UserSettingsService* service = start();
+        setCard(true);
+        SdCardMonitor::Get()->PollForCardStatus();
+        const QString outside = QuarnTest::SandboxRoot() + "/outside.ini";
+        const QByteArray kept = "[userSettings]\nvolume=3\n";
+        QFile file(outside);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(kept);
+        file.close();
+        const QString link = service->GetFilenameForExternalSet(eExternalUserSettingsSet::Set1);
+        QFile::remove(link);
+        QVERIFY(QFile::link(outside, link));
+        VolumeUserSetting().Set(20);
+        sent();
+
+        QVERIFY(!service->GetAvailableExternalUserSets().contains(eExternalUserSettingsSet::Set1));
+        QCOMPARE(service->ImportSettingsFromExternalSet(eExternalUserSettingsSet::Set1),
+                 eProfileImport::Unreadable);
+        QCOMPARE(VolumeUserSetting().Get(), 20);
+        QVERIFY(!service->ExportCurrentSettingsToExternalSet(eExternalUserSettingsSet::Set1));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), kept);
+        QFile::remove(link);
     }
 
     void internalProfile_savesAndLoadsWithTheHead()

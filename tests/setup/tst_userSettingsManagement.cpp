@@ -21,10 +21,11 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include <csignal>
 #include <functional>
+#include <memory>
+#include <sched.h>
 #include <sys/fsuid.h>
-#include <sys/resource.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,22 +77,41 @@ private:
     QString m_root;
 };
 
-// A full card: no write may grow a file past a few bytes while it lasts.
+// A full card: a tiny file system mounted over the card folder (in a mount namespace of
+// this process alone) and filled to the last byte. Not every machine lets a test mount.
 class FullCard
 {
 public:
-    FullCard()
+    FullCard() : m_root(QFile::encodeName(Board::Get().CardRoot()))
     {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit full = m_saved;
-        full.rlim_cur = 16;
-        ::setrlimit(RLIMIT_FSIZE, &full);
+        static const bool ownMounts =
+            ::unshare(CLONE_NEWNS) == 0 &&
+            ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        m_mounted = ownMounts && ::mount("tmpfs", m_root.constData(), "tmpfs", 0, "size=64k") == 0;
     }
-    ~FullCard() { ::setrlimit(RLIMIT_FSIZE, &m_saved); }
+    ~FullCard()
+    {
+        if (m_mounted)
+            ::umount2(m_root.constData(), MNT_DETACH);
+    }
+    bool isMounted() const { return m_mounted; }
+    void fill()
+    {
+        QFile filler(QString::fromLocal8Bit(m_root) + QStringLiteral("filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(512, 'f');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+        filler.close();
+        QFile last(QString::fromLocal8Bit(m_root) + QStringLiteral("filler2"));
+        QVERIFY(last.open(QIODevice::WriteOnly));
+        while (last.write("f", 1) == 1 && last.flush()) {
+        }
+    }
 
 private:
-    rlimit m_saved{};
+    QByteArray m_root;
+    bool m_mounted = false;
 };
 
 } // namespace
@@ -166,8 +186,8 @@ private slots:
         UserSettingsManagementSubscreen screen;
         screen.resize(240, 230);
         screen.show();
-        QCOMPARE(pages(screen), (QStringList{"Internal Profile", "SD Card Profile 2",
-                                             "SD Card Profile 5"}));
+        QCOMPARE(pages(screen),
+                 (QStringList{"Internal Profile", "SD Card Profile 2", "SD Card Profile 5"}));
         auto* stack = screen.findChild<SlidingStackedWidget*>(QStringLiteral("stackedWidget"));
         screen.findChild<QAbstractButton*>(QStringLiteral("rightButton"))->click();
         QTRY_COMPARE(stack->currentIndex(), 1);
@@ -187,15 +207,17 @@ private slots:
         screen.show();
         QCOMPARE(save(screen, pick(QStringLiteral("sdCard3Button"))),
                  QStringLiteral("Complete!: Save Complete"));
-        QCOMPARE(QSettings(profilePath(3), QSettings::IniFormat).value("userSettings/volume").toInt(),
-                 17);
+        QCOMPARE(
+            QSettings(profilePath(3), QSettings::IniFormat).value("userSettings/volume").toInt(),
+            17);
         QCOMPARE(pages(screen), (QStringList{"Internal Profile", "SD Card Profile 3"}));
     }
 
     void saveThatCannotWrite_saysSo_andKeepsTheOldProfile_data()
     {
         QTest::addColumn<QString>("failure");
-        QTest::newRow("read-only card") << "read-only";
+        QTest::newRow("card folder refuses writes") << "read-only";
+        QTest::newRow("card mounted read-only") << "mounted read-only";
         QTest::newRow("full card") << "full";
         QTest::newRow("card pulled after the choice") << "pulled";
     }
@@ -203,11 +225,22 @@ private slots:
     void saveThatCannotWrite_saysSo_andKeepsTheOldProfile()
     {
         QFETCH(QString, failure);
+        std::unique_ptr<FullCard> full;
+        QStringList cardFiles{"vek_quarn_3.ini"};
+        if (failure == QLatin1String("full")) {
+            full = std::make_unique<FullCard>();
+            if (!full->isMounted())
+                QSKIP("this machine does not let the test mount a small file system");
+            cardFiles = QStringList{"filler", "filler2", "vek_quarn_3.ini"};
+        }
         const QByteArray old = "[userSettings]\nvolume=9\ntoneStyle=1\n";
         writeFile(profilePath(3), old);
+        if (full)
+            full->fill();
         VolumeUserSetting().SyncWithMasterValue(quint8(22));
         UserSettingsManagementSubscreen screen;
         screen.show();
+        m_line->takeWritten();
 
         QString reported;
         if (failure == QLatin1String("pulled")) {
@@ -217,8 +250,10 @@ private slots:
                 QVERIFY(!dialog.findChild<QWidget*>(QStringLiteral("sdCard3Button"))->isEnabled());
             });
             setCard(true);
-        } else if (failure == QLatin1String("full")) {
-            FullCard card;
+        } else if (failure == QLatin1String("mounted read-only")) {
+            QuarnTest::SetCard("ro");
+            reported = save(screen, pick(QStringLiteral("sdCard3Button")));
+        } else if (full) {
             reported = save(screen, pick(QStringLiteral("sdCard3Button")));
         } else {
             ReadOnlyCard card;
@@ -226,19 +261,91 @@ private slots:
         }
         QCOMPARE(reported, QStringLiteral("Failed!: Save Failed"));
         QCOMPARE(readFile(profilePath(3)), old);
-        QCOMPARE(QDir(Board::Get().CardRoot()).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"vek_quarn_3.ini"});
+        QDir card(Board::Get().CardRoot());
+        QCOMPARE(card.entryList(QDir::Files | QDir::Hidden, QDir::Name), cardFiles);
+        // The head keeps its own copy only beside ours.
+        QCOMPARE(m_line->takeWritten(), QByteArray());
     }
 
-    void recallInternal_sendsTheBlockThenTheHeadsLoad()
+    void noCard_cardProfilesAreDimmed_andATapSaysWhy()
     {
+        setCard(false);
+        SaveUserSettingsDialog dialog;
+        dialog.show();
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("titleLabel"))->text(),
+                 QStringLiteral("Save settings to"));
+        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("noCardLabel"))->isVisible());
+        auto* card1 = dialog.findChild<QAbstractButton*>(QStringLiteral("sdCard1Button"));
+        QVERIFY(!card1->isEnabled());
+        QString told;
+        QTimer::singleShot(0, [&told] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            told = box->text();
+            box->accept();
+        });
+        QTest::mouseClick(card1, Qt::LeftButton);
+        QCOMPARE(told, QStringLiteral("No SD card"));
+        QVERIFY(dialog.isInternalSelected());
+
+        setCard(true);
+        QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("noCardLabel"))->isVisible());
+        QTest::mouseClick(card1, Qt::LeftButton);
+        QCOMPARE(dialog.selectedSdProfile(), 1);
+    }
+
+    void recall_saysWhatItFound_data()
+    {
+        QTest::addColumn<int>("profile"); // 0 for the internal one
+        QTest::addColumn<QString>("afterListing");
+        QTest::addColumn<QString>("reported");
+        QTest::newRow("internal") << 0 << ""
+                                  << "Complete!: Profile recalled";
+        QTest::newRow("card") << 2 << ""
+                              << "Complete!: Profile recalled";
+        QTest::newRow("card profile gone") << 2 << "remove"
+                                           << "Failed!: Profile missing";
+        QTest::newRow("card profile now a link") << 2 << "link"
+                                                 << "Failed!: Profile unreadable";
+    }
+
+    void recall_saysWhatItFound()
+    {
+        QFETCH(int, profile);
+        QFETCH(QString, afterListing);
+        QFETCH(QString, reported);
+        UserSettingsService* service = UserSettingsService::Get();
+        QVERIFY(service->SaveToInternalUserSettings());
+        writeFile(profilePath(2), "[userSettings]\nvolume=3\n");
         UserSettingsManagementSubscreen screen;
         screen.show();
+        auto* stack = screen.findChild<SlidingStackedWidget*>(QStringLiteral("stackedWidget"));
+        if (profile != 0) {
+            screen.findChild<QAbstractButton*>(QStringLiteral("rightButton"))->click();
+            QTRY_COMPARE(stack->currentIndex(), 1);
+        }
+        QFile::remove(profilePath(2));
+        if (afterListing == QLatin1String("link"))
+            QVERIFY(QFile::link(service->GetFilenameForInternalSet(), profilePath(2)));
+        else if (afterListing.isEmpty())
+            writeFile(profilePath(2), "[userSettings]\nvolume=3\n");
+        m_line->takeWritten();
+
+        QString said;
+        QTimer::singleShot(0, [&said] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            said = box->windowTitle() + QStringLiteral(": ") + box->text();
+            box->accept();
+        });
         screen.findChild<QAbstractButton*>(QStringLiteral("selectButton"))->click();
+        QCOMPARE(said, reported);
         QList<QuarnBusMsg> sent = BusTraffic::split(m_line->takeWritten());
-        QCOMPARE(sent.size(), 2);
-        QCOMPARE(int(sent.at(0).type), int(eSetSystemDataMsg));
-        QCOMPARE(BusTraffic::describe(sent.at(1)), QStringLiteral("116 p1 []"));
+        QCOMPARE(int(sent.value(0).type), int(eSetSystemDataMsg));
+        if (profile == 0) // the head loads its own copy beside ours
+            QCOMPARE(BusTraffic::describe(sent.value(1)), QStringLiteral("116 p1 []"));
+        else
+            QCOMPARE(sent.size(), 1);
     }
 };
 

@@ -325,6 +325,19 @@ private slots:
         QCOMPARE(shown(), iconsShown());
     }
 
+    void settingsThatCannotBeSaved_saySoOnce()
+    {
+        QSignalSpy done(MiddleMan::Get(), &MiddleMan::volumeBarDone);
+        emit UserSettingsService::Get()->SettingsCannotBeSaved();
+        QCOMPARE(m_bar->currentFace(), IconStatusBar::eUnsavedSettingsFace);
+        QCOMPARE(shown(), QStringLiteral("0000001"));
+        auto* message = child<QLabel>("messageLabel");
+        QCOMPARE(message->text(), QStringLiteral("Settings not saved"));
+        QVERIFY(message->fontMetrics().horizontalAdvance(message->text()) <= message->width());
+        QVERIFY(done.wait(4000));
+        QCOMPARE(shown(), iconsShown());
+    }
+
     void cameraButton_savesAndShowsSaveComplete()
     {
         const Board& board = Board::Get();
