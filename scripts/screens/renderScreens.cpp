@@ -36,6 +36,7 @@
 #include "update/diagnostics.h"
 #include "update/diagnosticsDialog.h"
 #include "update/touchScreenCalibrate.h"
+#include "update/sdCardUpdate.h"
 #include "update/tscSDCardUpdateDialog.h"
 
 #include <QAbstractButton>
@@ -350,6 +351,21 @@ int main(int argc, char** argv)
     shootUpdate("update_error");
     update.hide();
 
+    // The notice at start after an update that stopped part-way.
+    SDCardUpdate::RecordFailedUpdate(
+        QStringLiteral("Update to 2.5.1 failed at MST (erased, not written)."));
+    TscSDCardUpdateDialog::ShowFailedUpdateNotice(&window);
+    settle(300);
+    if (auto* box = window.findChild<QMessageBox*>(QStringLiteral("failedUpdateNotice"))) {
+        QPixmap panel = window.grab();
+        QPainter painter(&panel);
+        painter.drawPixmap(box->geometry().topLeft() - window.geometry().topLeft(), box->grab());
+        painter.end();
+        panel.save(out + QStringLiteral("/update_failed_notice.png"));
+        box->close();
+    }
+    QFile::remove(SDCardUpdate::FailedUpdateRecordPath());
+
     // Subscreens at their place in the setup screen's stack (240 x 230 over the lower
     // background), with two profiles on the card and the simulated head's zone list.
     QuarnTest::SetCard("rw");
@@ -450,6 +466,9 @@ int main(int argc, char** argv)
     settle(IconStatusBar::kFaceMs + IconStatusBar::kSlideInMs + 300);
     shootDialog(
         "tools_instructions", [&tools] { tools.on_tsCalibrationButton_clicked(); }, &setupGround);
+    // The question before a factory reset; the shot closes it unanswered, so nothing resets.
+    shootDialog(
+        "tools_reset_question", [&tools] { tools.on_factoryResetButton_clicked(); }, &setupGround);
     setupGround.close();
 
     const auto shootPanelDialog = [&](QDialog& dialog, const char* name) {
