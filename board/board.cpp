@@ -110,9 +110,11 @@ Board::TouchCalibrationResult Board::SaveTouchCalibration(const QVector<QPointF>
     current.close();
 
     // Written whole or not at all: a half record would cost the touch screen at next start.
+    // The explicit flush: commit() takes a buffered write that a full flash refused for
+    // success and renames the empty file over the record.
     QSaveFile file(TouchCalibrationFile());
     if (!file.open(QIODevice::WriteOnly) || file.write(fit->After(inForce).ToRecord()) < 0 ||
-        !file.commit())
+        !file.flush() || !file.commit())
         return TouchCalibrationResult::NotWritten;
     SyncFileSystems();
     return TouchCalibrationResult::Saved;

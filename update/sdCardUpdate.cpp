@@ -81,7 +81,9 @@ void SDCardUpdate::RecordFailedUpdate(const QString& what)
 {
     QSaveFile record(FailedUpdateRecordPath());
     const QByteArray text = what.toUtf8() + '\n';
-    if (!record.open(QIODevice::WriteOnly) || record.write(text) != text.size() || !record.commit())
+    // Flushed first: commit() alone takes a write refused for want of space for success.
+    if (!record.open(QIODevice::WriteOnly) || record.write(text) != text.size() ||
+        !record.flush() || !record.commit())
         qDebug() << "Failed update not recorded:" << what;
     Board::Get().SyncFileSystems();
 }

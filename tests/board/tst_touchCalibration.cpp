@@ -1,8 +1,10 @@
 #include "board/board.h"
 #include "board/touchCalibration.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/smallFileSystem.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <random>
 
@@ -114,6 +116,25 @@ private slots:
         stray[4] = {200, 40};
         QCOMPARE(board.SaveTouchCalibration(kTargets, stray),
                  Board::TouchCalibrationResult::Rejected);
+        QCOMPARE(readFile(board.TouchCalibrationFile()), before);
+    }
+
+    void fullFlash_keepsTheRecordInForce()
+    {
+        Board& board = Board::Get();
+        SmallFileSystem flash(QFileInfo(board.TouchCalibrationFile()).path(), 16);
+        if (!flash.isMounted())
+            QSKIP("this machine does not let the test mount a small file system");
+        const QByteArray before = "1 0 0 0 1 0 1\n240 320\n";
+        {
+            QFile file(board.TouchCalibrationFile());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(before);
+        }
+        QVERIFY(flash.fill());
+        // A record lost here would leave a touch screen that cannot be used to mend it.
+        QCOMPARE(board.SaveTouchCalibration(kTargets, kTargets),
+                 Board::TouchCalibrationResult::NotWritten);
         QCOMPARE(readFile(board.TouchCalibrationFile()), before);
     }
 };

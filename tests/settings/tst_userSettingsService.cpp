@@ -9,6 +9,7 @@
 #include "settings/userSettingsService.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/smallFileSystem.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,8 +21,6 @@
 
 #include <memory>
 
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 
 namespace {
@@ -404,25 +403,11 @@ private slots:
     {
         QFETCH(QString, fault);
         const QString folder = QFileInfo(UserSettingsStore::FileName()).path();
-        const QByteArray mountPoint = QFile::encodeName(folder);
         // The store on a partition of its own, for as long as the test runs.
-        struct Partition
-        {
-            QByteArray point;
-            bool mounted = false;
-            ~Partition()
-            {
-                if (mounted)
-                    ::umount2(point.constData(), MNT_DETACH);
-            }
-        } partition{mountPoint};
+        std::unique_ptr<SmallFileSystem> partition;
         if (fault != QLatin1String("file")) {
-            static const bool ownMounts =
-                ::unshare(CLONE_NEWNS) == 0 &&
-                ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-            partition.mounted =
-                ownMounts && ::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=16k") == 0;
-            if (!partition.mounted)
+            partition = std::make_unique<SmallFileSystem>(folder, 16);
+            if (!partition->isMounted())
                 QSKIP("this machine does not let the test mount a small file system");
         }
         UserSettingsService* service = startSynced();
@@ -433,14 +418,9 @@ private slots:
             QFile blocker(folder);
             QVERIFY(blocker.open(QIODevice::WriteOnly));
         } else if (fault == QLatin1String("full")) {
-            QFile filler(folder + "/filler");
-            QVERIFY(filler.open(QIODevice::WriteOnly));
-            while (filler.write("f", 1) == 1 && filler.flush()) {
-            }
+            QVERIFY(partition->fill());
         } else {
-            QCOMPARE(
-                ::mount(nullptr, mountPoint.constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
-                0);
+            QVERIFY(partition->remountReadOnly());
         }
         // The values stay as the head reported them.
         QTRY_COMPARE(HeadlightUserSetting().Get(), 1);
@@ -459,7 +439,7 @@ private slots:
         QCOMPARE(unsaved.count(), 1);
 
         m_service.reset();
-        if (!partition.mounted)
+        if (!partition)
             QVERIFY(QFile::remove(folder));
     }
 

@@ -11,6 +11,7 @@
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
 #include "tests/support/settledLine.h"
+#include "tests/support/smallFileSystem.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -23,9 +24,7 @@
 
 #include <functional>
 #include <memory>
-#include <sched.h>
 #include <sys/fsuid.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,43 +74,6 @@ public:
 
 private:
     QString m_root;
-};
-
-// A full card: a tiny file system mounted over the card folder (in a mount namespace of
-// this process alone) and filled to the last byte. Not every machine lets a test mount.
-class FullCard
-{
-public:
-    FullCard() : m_root(QFile::encodeName(Board::Get().CardRoot()))
-    {
-        static const bool ownMounts =
-            ::unshare(CLONE_NEWNS) == 0 &&
-            ::mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-        m_mounted = ownMounts && ::mount("tmpfs", m_root.constData(), "tmpfs", 0, "size=64k") == 0;
-    }
-    ~FullCard()
-    {
-        if (m_mounted)
-            ::umount2(m_root.constData(), MNT_DETACH);
-    }
-    bool isMounted() const { return m_mounted; }
-    void fill()
-    {
-        QFile filler(QString::fromLocal8Bit(m_root) + QStringLiteral("filler"));
-        QVERIFY(filler.open(QIODevice::WriteOnly));
-        const QByteArray block(512, 'f');
-        while (filler.write(block) == block.size() && filler.flush()) {
-        }
-        filler.close();
-        QFile last(QString::fromLocal8Bit(m_root) + QStringLiteral("filler2"));
-        QVERIFY(last.open(QIODevice::WriteOnly));
-        while (last.write("f", 1) == 1 && last.flush()) {
-        }
-    }
-
-private:
-    QByteArray m_root;
-    bool m_mounted = false;
 };
 
 } // namespace
@@ -225,10 +187,10 @@ private slots:
     void saveThatCannotWrite_saysSo_andKeepsTheOldProfile()
     {
         QFETCH(QString, failure);
-        std::unique_ptr<FullCard> full;
+        std::unique_ptr<SmallFileSystem> full;
         QStringList cardFiles{"vek_quarn_3.ini"};
         if (failure == QLatin1String("full")) {
-            full = std::make_unique<FullCard>();
+            full = std::make_unique<SmallFileSystem>(Board::Get().CardRoot(), 64);
             if (!full->isMounted())
                 QSKIP("this machine does not let the test mount a small file system");
             cardFiles = QStringList{"filler", "filler2", "vek_quarn_3.ini"};
@@ -236,7 +198,7 @@ private slots:
         const QByteArray old = "[userSettings]\nvolume=9\ntoneStyle=1\n";
         writeFile(profilePath(3), old);
         if (full)
-            full->fill();
+            QVERIFY(full->fill());
         VolumeUserSetting().SyncWithMasterValue(quint8(22));
         UserSettingsManagementSubscreen screen;
         screen.show();
