@@ -484,12 +484,12 @@ void SDCardUpdate::complete()
         std::lock_guard<std::mutex> lock(m_versionMutex);
         version = m_newVersion;
     }
-    // The record is written in full before the update is called complete.
-    QFile record(Board::Get().VersionRecord());
+    // The record is written in full before the update is called complete, and replaced
+    // whole: a flash too full for it keeps the old one.
+    QSaveFile record(Board::Get().VersionRecord());
     const QByteArray text = version.toLatin1();
-    const bool written = record.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-                         record.write(text) == text.size() && record.flush();
-    record.close();
+    const bool written = record.open(QIODevice::WriteOnly) && record.write(text) == text.size() &&
+                         record.flush() && record.commit();
     m_closeRequested = true;
     if (!written) {
         qDebug() << "Version File Open Error";
