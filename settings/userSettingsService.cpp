@@ -49,7 +49,10 @@ UserSettingsService::UserSettingsService(QObject* parent) : QObject(parent)
     m_storeCheckTimer->setSingleShot(true);
     m_storeCheckTimer->setInterval(0);
     connect(m_storeCheckTimer, &QTimer::timeout, this, &UserSettingsService::checkStoreWritten);
-    UserSettingsStore::SetChangeHook([this] { m_storeCheckTimer->start(); });
+    // Settings are written from other threads too (the update worker lowers the output
+    // power); the check runs on this one.
+    UserSettingsStore::SetChangeHook(
+        [this] { QMetaObject::invokeMethod(m_storeCheckTimer, qOverload<>(&QTimer::start)); });
 
     connect(QuarnBus::Get(), &QuarnBus::newMsg, this, &UserSettingsService::RxQuarnBusMsg);
     Refresh();

@@ -4,6 +4,7 @@
 #include "settings/adminOptionsSettings.h"
 #include "settings/audioModeUserSetting.h"
 #include "settings/hapticUserSetting.h"
+#include "settings/powerLevelUserSetting.h"
 #include "settings/powerOnScreenSetting.h"
 #include "settings/systemDataBlock.h"
 #include "settings/userSettingsService.h"
@@ -20,6 +21,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <thread>
 
 #include <sys/stat.h>
 
@@ -369,6 +371,18 @@ private slots:
         ChartTimeUserSetting().Increment();
         QVERIFY(chart.wait(3000));
         QCOMPARE(onDisk("region").toInt(), 34);
+    }
+
+    void settingWrittenFromAnotherThread_isCheckedOnTheServicesThread()
+    {
+        // The update worker lowers the output power from its own thread.
+        startSynced();
+        std::thread worker([] { PowerLevelUserSetting().Set(quint8(3)); });
+        worker.join();
+        QCOMPARE(PowerLevelUserSetting().Get(), 3);
+        // The frame was handed over before the join: one pass of the loop writes it.
+        QCoreApplication::processEvents();
+        QCOMPARE(sent().size(), 1);
     }
 
     void hugeStore_isRewrittenFromItsKnownValues()
