@@ -35,12 +35,20 @@ QList<QWidget*> SaveUserSettingsDialog::sdButtons() const
 
 void SaveUserSettingsDialog::UpdateButtonStatus()
 {
-    const bool ready = SdCardMonitor::Get()->IsCardReady();
+    // A write-protected card takes no profile either: it is told here, not after OK.
+    const bool writable = SdCardMonitor::Get()->IsCardWritable();
     // Only a press changes the choice, and the buttons show the choice: a card pulled after
     // a card profile was picked leaves that pick shown, and the save then says it failed.
     for (QWidget* button : sdButtons())
-        button->setEnabled(ready);
-    ui->noCardLabel->setVisible(!ready);
+        button->setEnabled(writable);
+    ui->noCardLabel->setText(cardIsReadOnly() ? tr("SD card is read-only") : tr("No SD card"));
+    ui->noCardLabel->setVisible(!writable);
+}
+
+bool SaveUserSettingsDialog::cardIsReadOnly() const
+{
+    const SdCardMonitor* card = SdCardMonitor::Get();
+    return card->IsCardReady() && !card->IsCardWritable();
 }
 
 bool SaveUserSettingsDialog::eventFilter(QObject* watched, QEvent* event)
@@ -58,9 +66,17 @@ void SaveUserSettingsDialog::explainNoCard()
 {
     PanelMessageBox box(this);
     box.setIcon(QMessageBox::Information);
-    box.setWindowTitle(tr("No SD card"));
-    box.setText(tr("No SD card"));
-    box.setInformativeText(tr("Insert an SD card to save a profile on it."));
+    if (cardIsReadOnly()) {
+        box.setWindowTitle(tr("SD card is read-only"));
+        box.setText(tr("SD card is read-only"));
+        box.setInformativeText(
+            tr("Slide the card's write-protect switch off and insert it again to save a "
+               "profile on it."));
+    } else {
+        box.setWindowTitle(tr("No SD card"));
+        box.setText(tr("No SD card"));
+        box.setInformativeText(tr("Insert an SD card to save a profile on it."));
+    }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
 }

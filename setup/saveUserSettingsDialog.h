@@ -41,6 +41,7 @@ private:
     void selectSdProfile(int n);
     QList<QWidget*> sdButtons() const;
     void explainNoCard();
+    bool cardIsReadOnly() const;
 
     std::unique_ptr<Ui::SaveUserSettingsDialog> ui;
     bool m_internalSelected = true;

@@ -155,6 +155,8 @@ void UserSettingsManagementSubscreen::reportSave(bool saved, bool internal, int 
         box.setIcon(QMessageBox::Information);
         box.setWindowTitle(tr("Complete!"));
         box.setText(tr("Save Complete"));
+        box.setInformativeText(internal ? tr("Saved to the internal profile.")
+                                        : tr("Saved to SD Card Profile %1.").arg(sdProfile));
     } else {
         // An export that did not happen must not look like one that did.
         box.setIcon(QMessageBox::Warning);
@@ -163,7 +165,7 @@ void UserSettingsManagementSubscreen::reportSave(bool saved, bool internal, int 
         box.setInformativeText(
             internal ? tr("The internal profile was not written. The one saved before is kept.")
                      : tr("SD Card Profile %1 was not written. Check that the card is in, not "
-                          "full and not write-protected. The profile on the card is kept.")
+                          "full and not write-protected. A profile saved there before is kept.")
                            .arg(sdProfile));
     }
     box.setWindowState(box.windowState() | Qt::WindowMaximized);

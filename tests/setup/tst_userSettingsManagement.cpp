@@ -213,8 +213,12 @@ private slots:
             });
             setCard(true);
         } else if (failure == QLatin1String("mounted read-only")) {
-            QuarnTest::SetCard("ro");
-            reported = save(screen, pick(QStringLiteral("sdCard3Button")));
+            // Remounted read-only once the profile was picked (the dialog refuses one before).
+            reported = save(screen, [](SaveUserSettingsDialog& dialog) {
+                dialog.findChild<QAbstractButton*>(QStringLiteral("sdCard3Button"))->click();
+                QuarnTest::SetCard("ro");
+            });
+            setCard(true);
         } else if (full) {
             reported = save(screen, pick(QStringLiteral("sdCard3Button")));
         } else {
@@ -229,14 +233,26 @@ private slots:
         QCOMPARE(m_line->takeWritten(), QByteArray());
     }
 
+    void noCard_cardProfilesAreDimmed_andATapSaysWhy_data()
+    {
+        QTest::addColumn<QByteArray>("mount");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("no card") << QByteArray() << "No SD card";
+        QTest::newRow("card mounted read-only") << QByteArray("ro") << "SD card is read-only";
+    }
+
     void noCard_cardProfilesAreDimmed_andATapSaysWhy()
     {
-        setCard(false);
+        QFETCH(QByteArray, mount);
+        QFETCH(QString, note);
+        QuarnTest::SetCard(mount);
+        SdCardMonitor::Get()->PollForCardStatus();
         SaveUserSettingsDialog dialog;
         dialog.show();
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("titleLabel"))->text(),
                  QStringLiteral("Save settings to"));
         QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("noCardLabel"))->isVisible());
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("noCardLabel"))->text(), note);
         auto* card1 = dialog.findChild<QAbstractButton*>(QStringLiteral("sdCard1Button"));
         QVERIFY(!card1->isEnabled());
         QString told;
@@ -247,9 +263,11 @@ private slots:
             box->accept();
         });
         QTest::mouseClick(card1, Qt::LeftButton);
-        QCOMPARE(told, QStringLiteral("No SD card"));
+        QCOMPARE(told, note);
         QVERIFY(dialog.isInternalSelected());
 
+        // A write-protected card comes back writable only by way of the slot.
+        setCard(false);
         setCard(true);
         QVERIFY(!dialog.findChild<QLabel*>(QStringLiteral("noCardLabel"))->isVisible());
         QTest::mouseClick(card1, Qt::LeftButton);
