@@ -57,6 +57,48 @@ void inspect(QByteArray bytes)
     }
 }
 
+// What the worker does since it checks a package in one pass: every section it keeps must
+// be the one the table names, whole, and the image it copies must be the one it checked.
+void load(QByteArray bytes)
+{
+    for (bool band900 : {false, true}) {
+        PackageFile package;
+        package.Adopt(fmemopen(bytes.data(), size_t(bytes.size()), "rb"));
+        LoadOptions options;
+        options.key = IntegrityKey();
+        options.headVariant900 = band900;
+        options.keep = [](const SectionTable& table, int slot) {
+            for (int row = 0; row < kPlanRows; ++row) {
+                if (kPlan.at(size_t(row)).slot == slot &&
+                    ShouldProgram(row, table, QStringLiteral("01"), QStringLiteral("02")))
+                    return true;
+            }
+            return false;
+        };
+        CheckedPackage checked;
+        if (package.Load(options, &checked) != LoadError::None)
+            continue;
+        for (int row = 0; row < kPlanRows; ++row) {
+            if (!ShouldProgram(row, checked.sections, QStringLiteral("01"), QStringLiteral("02")))
+                continue;
+            const int slot = kPlan.at(size_t(row)).slot;
+            const Section& section = checked.sections[size_t(slot)];
+            const QByteArray& data = checked.data[size_t(slot)];
+            if (data.size() != qint64(section.length) ||
+                data != bytes.mid(int(checked.base + section.offset), int(section.length)))
+                __builtin_trap();
+        }
+        if (checked.version.hasImage) {
+            FILE* sink = std::fopen("/dev/null", "wb");
+            const std::atomic<bool> stop{false};
+            const PackageFile::Copy copied = package.CopyCheckedImage(sink, checked, stop, nullptr);
+            std::fclose(sink);
+            if (copied == PackageFile::Copy::Changed)
+                __builtin_trap();
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -69,5 +111,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Signed with the key, so that everything behind the digest is reached as well.
     PackageBuilder::Resign(bytes, IntegrityKey());
     inspect(bytes);
+    load(bytes);
     return 0;
 }
