@@ -43,6 +43,7 @@
 #include <QDialog>
 #include <QPainter>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QTimer>
 
 #include <QApplication>
@@ -347,7 +348,11 @@ int main(int argc, char** argv)
     update.DisplayErase(QStringLiteral("MST"));
     update.DisplayWrite(QStringLiteral("MST"));
     shootUpdate("update_progress");
-    update.ErrorHandler(4);
+    // A controller that failed once erased, as the dialog names it (the worker that would
+    // report it is not run here).
+    update.ErrorHandler(SDCardUpdate::eBadChecksum);
+    update.findChild<QTextBrowser*>()->setPlainText(TscSDCardUpdateDialog::ErrorText(
+        SDCardUpdate::eBadChecksum, {QStringLiteral("MST"), SDCardUpdate::Erased::Yes}));
     shootUpdate("update_error");
     update.hide();
 
