@@ -92,10 +92,38 @@ void BatteryStatusMonitor::ReceiveBusMsg(QuarnBusMsg msg)
 
 void BatteryStatusMonitor::handleStatus(const QuarnBusMsg& msg)
 {
-    if (chargeOf(msg) == chargeOf(m_lastStatus) && acOf(msg) == acOf(m_lastStatus))
+    // The first answer with a charge is news even when it reads like the empty record.
+    const bool firstData = !m_hasData && msg.body.size() > kChargeByte;
+    if (!firstData && chargeOf(msg) == chargeOf(m_lastStatus) && acOf(msg) == acOf(m_lastStatus))
         return;
     m_lastStatus = msg;
+    m_hasData = m_hasData || firstData;
     emit StatusChanged();
+    checkLowCharge();
+}
+
+void BatteryStatusMonitor::checkLowCharge()
+{
+    // A short answer carries no charge: it reads 0 without meaning it.
+    if (m_lastStatus.body.size() <= kChargeByte)
+        return;
+    const int charge = GetBatteryPercent();
+    // The board reports mains, not charging as such: only a charge clearly above the
+    // thresholds re-arms them, so a short spell on mains does not repeat the notices.
+    if (charge > kRearmPercent) {
+        m_noticedAt = kRearmPercent;
+        return;
+    }
+    // On mains the warning would be idle; it comes when the mains is pulled.
+    if (IsAcPowerConnected())
+        return;
+    const int threshold = charge <= kVeryLowPercent ? kVeryLowPercent
+                          : charge <= kLowPercent   ? kLowPercent
+                                                    : kRearmPercent;
+    if (threshold >= m_noticedAt)
+        return;
+    m_noticedAt = threshold;
+    emit BatteryLow(charge);
 }
 
 void BatteryStatusMonitor::handleRegister(const QuarnBusMsg& msg)

@@ -15,6 +15,11 @@ class BatteryStatusMonitor : public QObject
 public:
     static constexpr int kPollIntervalMs = 2500;
     static constexpr int kRegisterGatherDelayMs = 1000;
+    // A low-charge notice when the charge first falls to each of these, once per discharge.
+    static constexpr int kLowPercent = 10;
+    static constexpr int kVeryLowPercent = 5;
+    // Both notices come again only after the charge has risen above this.
+    static constexpr int kRearmPercent = 15;
 
     // Smart-battery command codes read by the register chain, in chain order.
     enum class eSmbRegister : quint8
@@ -29,6 +34,9 @@ public:
 
     static BatteryStatusMonitor* Get();
 
+    // False until the battery board has answered a ping with a charge: until then the
+    // charge reads 0 without meaning it.
+    bool HasBatteryData() const { return m_hasData; }
     int GetBatteryPercent() const;
     bool IsAcPowerConnected() const;
     quint16 MfgRawStatus() const;
@@ -42,6 +50,8 @@ public:
 
 signals:
     void StatusChanged();
+    // The charge has fallen to kLowPercent or to kVeryLowPercent on battery power.
+    void BatteryLow(int percent);
 
 public slots:
     void InitiateSmartBatteryRegisterInfoGather();
@@ -54,9 +64,13 @@ private:
     void handleStatus(const QuarnBusMsg& msg);
     void handleRegister(const QuarnBusMsg& msg);
     void requestRegister(eSmbRegister smbRegister);
+    void checkLowCharge();
 
     QTimer* m_pollTimer = nullptr;
     QuarnBusMsg m_lastStatus;
+    bool m_hasData = false;
+    // The lowest threshold already noticed in this discharge; above both when none was.
+    int m_noticedAt = kRearmPercent;
     QString m_chemistry;
     quint16 m_cycleCount = 0;
     quint16 m_manufactureDate = 0;

@@ -9,6 +9,7 @@
 #include "settings/userSettingsService.h"
 #include "settings/volumeUserSetting.h"
 #include "shell/middleMan.h"
+#include "shell/panelDialogs.h"
 #include "ui_iconStatusBar.h"
 
 #include <QPainter>
@@ -59,6 +60,8 @@ IconStatusBar::IconStatusBar(QWidget* parent)
 
     connect(BatteryStatusMonitor::Get(), &BatteryStatusMonitor::StatusChanged, this,
             &IconStatusBar::NewBatteryStatus);
+    connect(BatteryStatusMonitor::Get(), &BatteryStatusMonitor::BatteryLow, this,
+            &IconStatusBar::ShowLowBatteryNotice);
     NewBatteryStatus();
 
     UserSettingsService* settings = UserSettingsService::Get();
@@ -219,11 +222,60 @@ QPixmap IconStatusBar::BatteryIcon(int percent, bool mainsConnected)
     return critical;
 }
 
+QPixmap IconStatusBar::NoBatteryDataIcon()
+{
+    // Grey and without the last cell, so it does not read as a low charge.
+    const QImage empty = QImage(imagePath("battery_0.png")).convertToFormat(QImage::Format_ARGB32);
+    QImage icon = empty;
+    const QRect cell(empty.width() * 5 / 34, empty.height() * 12 / 34, empty.width() * 4 / 34,
+                     empty.height() * 10 / 34);
+    const int shift = empty.width() * 10 / 34; // to the empty body beside the cell
+    for (int y = 0; y < icon.height(); ++y) {
+        for (int x = 0; x < icon.width(); ++x) {
+            const QRgb pixel = cell.contains(x, y) ? empty.pixel(x + shift, y) : empty.pixel(x, y);
+            const int grey = qGray(pixel);
+            icon.setPixel(x, y, qRgba(grey, grey, grey, qAlpha(pixel)));
+        }
+    }
+    QPainter painter(&icon);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setBold(true);
+    font.setPixelSize(icon.height() * 12 / 34);
+    painter.setFont(font);
+    painter.setPen(QColor(0xd4, 0xd5, 0xd7)); // the outline's colour
+    // The battery's body, without its terminal.
+    const QRectF body(icon.width() * 3.5 / 34, icon.height() * 10.5 / 34, icon.width() * 24 / 34,
+                      icon.height() * 13 / 34);
+    painter.drawText(body, Qt::AlignCenter, QStringLiteral("?"));
+    painter.end();
+    return QPixmap::fromImage(icon);
+}
+
 void IconStatusBar::NewBatteryStatus()
 {
     const BatteryStatusMonitor* battery = BatteryStatusMonitor::Get();
+    if (!battery->HasBatteryData()) {
+        ui->batteryLabel->setPixmap(NoBatteryDataIcon());
+        return;
+    }
     ui->batteryLabel->setPixmap(
         BatteryIcon(battery->GetBatteryPercent(), battery->IsAcPowerConnected()));
+}
+
+void IconStatusBar::ShowLowBatteryNotice(int percent)
+{
+    const QString text = tr("Battery low: %1 %").arg(percent);
+    // One notice at a time: a lower charge while it is up only updates it.
+    if (m_lowBatteryNotice) {
+        m_lowBatteryNotice->setText(text);
+        return;
+    }
+    m_lowBatteryNotice =
+        new PanelMessageBox(QMessageBox::Warning, tr("Battery"), text, QMessageBox::Ok, window());
+    m_lowBatteryNotice->setAttribute(Qt::WA_DeleteOnClose);
+    // Not exec(): this runs inside the bus's delivery of the battery board's answer.
+    m_lowBatteryNotice->open();
 }
 
 void IconStatusBar::UpdateTime()

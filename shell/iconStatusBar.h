@@ -2,11 +2,13 @@
 
 #include "settings/headlightUserSetting.h"
 
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
 
 #include <memory>
 
+class PanelMessageBox;
 class QLabel;
 class QState;
 class QStateMachine;
@@ -49,6 +51,12 @@ public:
 
     // The battery icon for a charge in percent, or the mains icon.
     static QPixmap BatteryIcon(int percent, bool mainsConnected);
+    // The battery icon before the battery board has reported a charge: the empty battery
+    // in grey with a question mark, unlike the empty one on red of a flat battery.
+    static QPixmap NoBatteryDataIcon();
+
+    // The low-battery notice while it is shown.
+    PanelMessageBox* lowBatteryNotice() const { return m_lowBatteryNotice; }
 
 public slots:
     void IndicateCorrosiveDetected();
@@ -60,6 +68,7 @@ public slots:
     void UpdateSettingsIcons();
     void on_flashLightButton_clicked();
     void VolumeValueChanged();
+    void ShowLowBatteryNotice(int percent);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -80,4 +89,5 @@ private:
     QRect m_volumeBarRect;
     QTimer* m_faceTimer = nullptr;
     QLabel* m_messageLabel = nullptr;
+    QPointer<PanelMessageBox> m_lowBatteryNotice;
 };

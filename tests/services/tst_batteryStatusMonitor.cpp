@@ -67,6 +67,7 @@ private slots:
         QCOMPARE(m_line->written(), QByteArray::fromHex("828a4645110000009c00"));
         QCOMPARE(m_monitor->GetBatteryPercent(), 0);
         QVERIFY(!m_monitor->IsAcPowerConnected());
+        QVERIFY(!m_monitor->HasBatteryData());
         QCOMPARE(m_monitor->GetSerialNumber(), QStringLiteral("SerialNum"));
 
         auto* poll = m_monitor->findChild<QTimer*>(QStringLiteral("statusPollTimer"));
@@ -86,25 +87,65 @@ private slots:
             m_line->feed(fromBbm(eGetPingMsg, body));
             return changed.count();
         };
-        // Same charge and mains state as the empty record: nothing is stored.
-        QCOMPARE(feed(status(0, false, 0x1234)), 0);
-        QCOMPARE(m_monitor->MfgRawStatus(), quint16(0));
+        // The first answer is news even with the empty record's charge and mains state.
+        QCOMPARE(feed(status(0, false, 0x1234)), 1);
+        QVERIFY(m_monitor->HasBatteryData());
+        QCOMPARE(m_monitor->MfgRawStatus(), quint16(0x1234));
+        // Then the same charge and mains state: nothing is stored.
+        QCOMPARE(feed(status(0, false, 0x0a0b)), 1);
+        QCOMPARE(m_monitor->MfgRawStatus(), quint16(0x1234));
 
-        QCOMPARE(feed(status(57, false, 0x0a0b)), 1);
+        QCOMPARE(feed(status(57, false, 0x0a0b)), 2);
         QCOMPARE(m_monitor->GetBatteryPercent(), 57);
         QCOMPARE(m_monitor->MfgRawStatus(), quint16(0x0a0b));
-        QCOMPARE(feed(status(57, false, 0xffff, 0x7f)), 1);
+        QCOMPARE(feed(status(57, false, 0xffff, 0x7f)), 2);
         QCOMPARE(m_monitor->MfgRawStatus(), quint16(0x0a0b));
-        QCOMPARE(feed(status(57, true, 0x0a0b)), 2);
+        QCOMPARE(feed(status(57, true, 0x0a0b)), 3);
         QVERIFY(m_monitor->IsAcPowerConnected());
 
         // Ten bytes carry no charge byte: it reads as 0, which differs from 57.
-        QCOMPARE(feed(status(57, true, 0xbeef).left(10)), 3);
+        QSignalSpy low(m_monitor, &BatteryStatusMonitor::BatteryLow);
+        QCOMPARE(feed(status(57, true, 0xbeef).left(10)), 4);
         QCOMPARE(m_monitor->GetBatteryPercent(), 0);
         QCOMPARE(m_monitor->MfgRawStatus(), quint16(0xbeef));
-        QCOMPARE(feed(status(0, false, 0xbeef).left(9)), 4);
+        QCOMPARE(feed(status(0, false, 0xbeef).left(9)), 5);
         QCOMPARE(m_monitor->MfgRawStatus(), quint16(0xbe00));
-        QCOMPARE(feed(QByteArray(3, char(0x80))), 4);
+        QCOMPARE(feed(QByteArray(3, char(0x80))), 5);
+        // A charge that was never reported is no low battery.
+        QCOMPARE(low.count(), 0);
+    }
+
+    // Charges in turn, "m" for on mains; the percentages a low-battery notice is given at.
+    void lowCharge_data()
+    {
+        QTest::addColumn<QStringList>("charges");
+        QTest::addColumn<QList<int>>("notices");
+        QTest::newRow("two discharges")
+            << QStringList{"50", "11", "10", "9", "6", "5", "4", "12", "9", "20", "9"}
+            << QList<int>{10, 5, 9};
+        QTest::newRow("both thresholds at once") << QStringList{"50", "3", "2"} << QList<int>{3};
+        QTest::newRow("on mains, then pulled")
+            << QStringList{"50", "8m", "4m", "4"} << QList<int>{4};
+        QTest::newRow("mains is no re-arm")
+            << QStringList{"12", "9", "9m", "9", "16", "10"} << QList<int>{9, 10};
+    }
+
+    void lowCharge()
+    {
+        QFETCH(QStringList, charges);
+        QFETCH(QList<int>, notices);
+        QSignalSpy low(m_monitor, &BatteryStatusMonitor::BatteryLow);
+        for (QString charge : charges) {
+            const bool mains = charge.endsWith(QLatin1Char('m'));
+            charge.remove(QLatin1Char('m'));
+            m_line->feed(fromBbm(eGetPingMsg, status(quint8(charge.toInt()), mains, 0)));
+        }
+        QList<int> given;
+        for (const QList<QVariant>& notice : low)
+            given.append(notice.at(0).toInt());
+        QCOMPARE(given, notices);
+        // Leave a full battery for the next row.
+        m_line->feed(fromBbm(eGetPingMsg, status(90, false, 0)));
     }
 
     void registerChain_readsEveryRegisterInTurn()

@@ -2,6 +2,7 @@
 #include "bus/quarnBus.h"
 #include "bus/rtcSetDateTimeMsg.h"
 #include "screens/harmonicsAnalyzer.h"
+#include "services/batteryStatusMonitor.h"
 #include "services/metaScreenShotButton.h"
 #include "services/sdCardMonitor.h"
 #include "settings/audioSourceUserSetting.h"
@@ -11,6 +12,7 @@
 #include "settings/volumeUserSetting.h"
 #include "shell/iconStatusBar.h"
 #include "shell/middleMan.h"
+#include "shell/panelDialogs.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
 
@@ -21,6 +23,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -114,6 +117,47 @@ private slots:
         QCOMPARE(child<QLabel>("timeLabel")->text(), rtc.toString(QStringLiteral("hh:mm")));
     }
 
+    // Before the battery board answers: not the flat battery's icon, and no notice.
+    void noBatteryData_isNotALowBattery()
+    {
+        QVERIFY(!BatteryStatusMonitor::Get()->HasBatteryData());
+        const QImage noData = image(child<QLabel>("batteryLabel")->pixmap(Qt::ReturnByValue));
+        QCOMPARE(noData, image(IconStatusBar::NoBatteryDataIcon()));
+        QVERIFY(!m_bar->lowBatteryNotice());
+        QVERIFY(noData != image(IconStatusBar::BatteryIcon(3, false)));
+        QVERIFY(noData != image(IconStatusBar::BatteryIcon(0, false)));
+        QVERIFY(noData != resourceImage(QStringLiteral("battery_0.png")));
+    }
+
+    void lowBattery_noticeOnceAtEachThreshold_data()
+    {
+        QTest::addColumn<int>("percent");
+        QTest::addColumn<QString>("notice"); // empty: none
+        QTest::newRow("50") << 50 << "";
+        QTest::newRow("11") << 11 << "";
+        QTest::newRow("10") << 10 << "Battery low: 10 %";
+        QTest::newRow("9") << 9 << "";
+        QTest::newRow("5") << 5 << "Battery low: 5 %";
+        QTest::newRow("4") << 4 << "";
+    }
+
+    void lowBattery_noticeOnceAtEachThreshold()
+    {
+        QFETCH(int, percent);
+        QFETCH(QString, notice);
+        // The offscreen platform remarks on the box's fixed size.
+        QuarnTest::AllowWarning(QRegularExpression(QStringLiteral("propagateSizeHints")));
+        m_line->feed(batteryStatus(percent, false));
+        PanelMessageBox* box = m_bar->lowBatteryNotice();
+        QCOMPARE(box ? box->text() : QString(), notice);
+        if (!box)
+            return;
+        QTRY_VERIFY(box->isVisible());
+        QCOMPARE(box->windowModality(), Qt::WindowModal); // open(), not exec()
+        box->accept();
+        QTRY_VERIFY(!m_bar->lowBatteryNotice());
+    }
+
     void batteryIcon_data()
     {
         QTest::addColumn<int>("percent");
@@ -147,7 +191,10 @@ private slots:
         QFETCH(bool, mains);
         QFETCH(QString, icon);
         QFETCH(bool, red);
+        QuarnTest::AllowWarning(QRegularExpression(QStringLiteral("propagateSizeHints")));
         m_line->feed(batteryStatus(percent, mains));
+        if (PanelMessageBox* notice = m_bar->lowBatteryNotice())
+            notice->close(); // the notices have their own test
         const QImage shown = image(child<QLabel>("batteryLabel")->pixmap(Qt::ReturnByValue));
         const QImage expected = resourceImage(icon);
         QCOMPARE(shown.size(), expected.size());
