@@ -35,8 +35,8 @@
 #include "update/colorBarDisplayDialog.h"
 #include "update/diagnostics.h"
 #include "update/diagnosticsDialog.h"
-#include "update/touchScreenCalibrate.h"
 #include "update/sdCardUpdate.h"
+#include "update/touchScreenCalibrate.h"
 #include "update/tscSDCardUpdateDialog.h"
 
 #include <QAbstractButton>
@@ -524,5 +524,18 @@ int main(int argc, char** argv)
     bars.setFixedSize(240, 320);
     bars.TimerExpired();
     shootPanelDialog(bars, "color_bars");
+
+    // The low-battery notice as the charge falls to 4 % on battery power.
+    line->feed(batteryStatus(50));
+    line->feed(batteryStatus(4));
+    settle(300);
+    if (QMessageBox* box = window.findChild<IconStatusBar*>()->lowBatteryNotice()) {
+        QPixmap panel = window.grab();
+        QPainter painter(&panel);
+        painter.drawPixmap(box->geometry().topLeft() - window.geometry().topLeft(), box->grab());
+        painter.end();
+        panel.save(out + QStringLiteral("/battery_low.png"));
+        box->accept();
+    }
     return 0;
 }
