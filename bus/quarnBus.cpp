@@ -1,5 +1,6 @@
 #include "bus/quarnBus.h"
 
+#include "board/board.h"
 #include "bus/busCapture.h"
 #include "bus/deviceMsgs.h"
 #include "bus/measurementMsgs.h"
@@ -8,12 +9,12 @@
 #include "bus/rtcSetDateTimeMsg.h"
 #include "bus/settingMsgs.h"
 #include "bus/systemDataMsgs.h"
-#include "board/board.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QSerialPort>
 #include <QThread>
+#include <QTimer>
 
 #include <array>
 
@@ -23,13 +24,18 @@ QuarnBus* s_instance = nullptr;
 
 using Factory = QuarnBusMsg (*)(const QByteArray&);
 
-template <typename T>
-QuarnBusMsg build(const QByteArray& frame)
+template <typename T> QuarnBusMsg build(const QByteArray& frame)
 {
     return T(frame);
 }
 
-enum class Route : quint8 { Unhandled, Forward, Silent, Gate };
+enum class Route : quint8
+{
+    Unhandled,
+    Forward,
+    Silent,
+    Gate
+};
 
 struct Entry
 {
@@ -39,8 +45,7 @@ struct Entry
 
 using Table = std::array<Entry, 256>;
 
-template <typename T>
-void forward(Table& t, std::initializer_list<int> codes)
+template <typename T> void forward(Table& t, std::initializer_list<int> codes)
 {
     for (int code : codes)
         t[code] = {Route::Forward, &build<T>};
@@ -118,17 +123,20 @@ QuarnBus* QuarnBus::Install(QIODevice* device)
 }
 
 QuarnBus::QuarnBus(const char* deviceName, QObject* parent)
-    : QObject(parent), m_deviceName(QString::fromLocal8Bit(deviceName))
+    : QObject(parent), m_deviceName(QString::fromLocal8Bit(deviceName)), m_baudRate(kFastBaud)
 {
     qRegisterMetaType<QuarnBusMsg>();
     auto* port = new QSerialPort(m_deviceName);
     m_port.reset(port);
     m_serialPort = port;
-    if (openSerialPort(kFastBaud)) {
-        listen();
-        qDebug() << "listening for data at 921600 on" << m_deviceName;
-    } else {
-        qDebug() << "device failed to open:" << port->errorString();
+    if (!openLine()) {
+        m_lineUnavailableReason = m_deviceName + QStringLiteral(": ") + port->errorString();
+        qDebug() << "device failed to open:" << m_deviceName << ":" << port->errorString();
+        // On a desktop the line may come later (a head plugged in, a simulator started).
+        m_reopenTimer = new QTimer(this);
+        m_reopenTimer->setInterval(kReopenPeriodMs);
+        connect(m_reopenTimer, &QTimer::timeout, this, &QuarnBus::retryOpen);
+        m_reopenTimer->start();
     }
     createReceiver();
 }
@@ -157,6 +165,38 @@ bool QuarnBus::openSerialPort(qint32 baudRate)
     m_serialPort->setDataBits(QSerialPort::Data8);
     m_serialPort->setStopBits(QSerialPort::OneStop);
     return m_serialPort->open(QIODevice::ReadWrite);
+}
+
+bool QuarnBus::openLine()
+{
+    if (!openSerialPort(m_baudRate))
+        return false;
+    listen();
+    qDebug() << "listening for data at" << m_baudRate << "on" << m_deviceName;
+    return true;
+}
+
+void QuarnBus::retryOpen()
+{
+    if (openLine()) {
+        m_reopenTimer->stop();
+        m_lineUnavailableReason.clear();
+        emit LineOpened();
+        return;
+    }
+    // Quiet while nothing changes: one line per reason, not one per attempt.
+    const QString reason = m_deviceName + QStringLiteral(": ") + m_serialPort->errorString();
+    if (reason == m_lineUnavailableReason)
+        return;
+    m_lineUnavailableReason = reason;
+    qDebug() << "device failed to open:" << m_deviceName << ":" << m_serialPort->errorString();
+    emit LineUnavailable(reason);
+}
+
+void QuarnBus::setReopenPeriod(int ms)
+{
+    if (m_reopenTimer)
+        m_reopenTimer->setInterval(ms);
 }
 
 void QuarnBus::listen()
@@ -307,10 +347,14 @@ void QuarnBus::onBusSlowDownRequested()
 {
     if (!m_serialPort)
         return;
+    m_baudRate = kSlowBaud; // a line still being tried again opens at this rate too
     disconnect(m_serialPort, &QIODevice::readyRead, this, &QuarnBus::onReadyRead);
     m_serialPort->close();
-    if (!openSerialPort(kSlowBaud))
+    if (!openLine())
         return;
-    listen();
-    qDebug() << "listening for data at 115200 on" << m_deviceName;
+    if (m_reopenTimer && m_reopenTimer->isActive()) {
+        m_reopenTimer->stop();
+        m_lineUnavailableReason.clear();
+        emit LineOpened();
+    }
 }

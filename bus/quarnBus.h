@@ -12,6 +12,7 @@
 class BusCapture;
 class QIODevice;
 class QSerialPort;
+class QTimer;
 class QuarnBusMsgReceiver;
 
 // The one object through which the program talks to the head: owns the line and the
@@ -25,6 +26,9 @@ public:
     // Makes the instance run over an already open device instead of the board's serial
     // line (tests, tools). Call before the first Get(); the bus takes the device over.
     static QuarnBus* Install(QIODevice* device);
+
+    // How often a serial line that could not be opened is tried again.
+    static constexpr int kReopenPeriodMs = 3000;
 
     QuarnBus(const char* deviceName, QObject* parent);
     QuarnBus(QIODevice* device, QObject* parent);
@@ -48,8 +52,19 @@ public:
     bool startCapture(const QString& path);
     BusCapture* capture() const { return m_capture.get(); }
 
+    // Why the serial line is not open ("PATH: error"); empty while it is, and for a bus
+    // over a given device.
+    QString lineUnavailableReason() const { return m_lineUnavailableReason; }
+    void setReopenPeriod(int ms);
+
 signals:
     void newMsg(QuarnBusMsg msg);
+    // A retry of the serial line failed for a new reason; the line is tried again every
+    // reopen period until it opens. A failure at construction is not signalled (nobody
+    // could listen yet): lineUnavailableReason() tells it.
+    void LineUnavailable(QString reason);
+    // A line that was unavailable has opened and is listened to.
+    void LineOpened();
 
 public slots:
     void onReadyRead();
@@ -59,6 +74,8 @@ public slots:
 
 private:
     bool openSerialPort(qint32 baudRate);
+    bool openLine();
+    void retryOpen();
     void listen();
     void createReceiver();
     bool writeFrame(const QByteArray& frame);
@@ -67,6 +84,9 @@ private:
     std::unique_ptr<QIODevice> m_port;
     QSerialPort* m_serialPort = nullptr; // m_port when the line is a real serial port
     QString m_deviceName;
+    qint32 m_baudRate = 0;
+    QTimer* m_reopenTimer = nullptr;
+    QString m_lineUnavailableReason;
     QuarnBusMsgReceiver* m_receiver = nullptr;
     std::atomic<bool> m_sendGateClosed{false};
     QByteArray m_readBuffer;

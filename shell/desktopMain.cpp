@@ -34,7 +34,8 @@ int main(int argc, char* argv[])
         parser.showHelp(2);
 
     QDir().mkpath(parser.value(root));
-    Board::UseSandbox(parser.value(root), parser.value(serial));
+    // The port takes a bare name for one under /dev, so a relative path is made whole here.
+    Board::UseSandbox(parser.value(root), QDir().absoluteFilePath(parser.value(serial)));
     Board::Get().PrepareSandbox();
     if (parser.isSet(capture))
         Board::UseCaptureFile(QDir().absoluteFilePath(parser.value(capture)));

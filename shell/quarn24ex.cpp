@@ -14,6 +14,7 @@
 #include "setup/clockNotice.h"
 #include "setup/setupscreen.h"
 #include "shell/keypad.h"
+#include "shell/panelDialogs.h"
 #include "ui_quarn24ex.h"
 #include "update/tscSDCardUpdateDialog.h"
 
@@ -105,6 +106,42 @@ void Quarn24EX::makeConnections()
     // An update that failed after changing the unit is shown at every start until one
     // completes.
     TscSDCardUpdateDialog::ShowFailedUpdateNotice(this);
+
+    connect(bus, &QuarnBus::LineUnavailable, this, &Quarn24EX::showLineUnavailable);
+    connect(bus, &QuarnBus::LineOpened, this, &Quarn24EX::closeLineUnavailable);
+    // The line was missing before this window existed: told once the window is up.
+    if (!bus->lineUnavailableReason().isEmpty())
+        QTimer::singleShot(0, this, [this] {
+            if (!bus->lineUnavailableReason().isEmpty())
+                showLineUnavailable(bus->lineUnavailableReason());
+        });
+}
+
+void Quarn24EX::showLineUnavailable(const QString& reason)
+{
+    // A new reason for the same loss updates the notice rather than stacking another.
+    if (lineNotice) {
+        lineNotice->setInformativeText(reason);
+        return;
+    }
+    if (lineNoticeShown)
+        return;
+    lineNoticeShown = true;
+    lineNotice =
+        new PanelMessageBox(QMessageBox::Warning, QStringLiteral("No Connection"),
+                            QStringLiteral("No connection to the head"), QMessageBox::Ok, this);
+    lineNotice->setObjectName(QStringLiteral("lineUnavailableNotice"));
+    lineNotice->setInformativeText(reason);
+    lineNotice->setAttribute(Qt::WA_DeleteOnClose);
+    // Not exec(): the bus keeps trying the line beneath.
+    lineNotice->open();
+}
+
+void Quarn24EX::closeLineUnavailable()
+{
+    lineNoticeShown = false;
+    if (lineNotice)
+        lineNotice->close();
 }
 
 int Quarn24EX::currentPage() const

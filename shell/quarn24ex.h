@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <memory>
 
@@ -9,6 +10,7 @@ class ChartDisplay;
 class FrequencyHistogram;
 class HomeScreen;
 class Keypad;
+class PanelMessageBox;
 class QTimer;
 class QuarnBus;
 class SetupScreen;
@@ -50,6 +52,9 @@ public slots:
     void doSetupScreen();
     void getData();
     void doProcessSwUpdateScreen();
+    // The serial line to the head is missing: one notice per loss, gone once it opens.
+    void showLineUnavailable(const QString& reason);
+    void closeLineUnavailable();
 
 private:
     void ShowPowerOnScreen();
@@ -67,4 +72,6 @@ private:
     QuarnBus* bus = nullptr;
     SpectralAnalysis* spectralAnalysis = nullptr;
     bool updateDialogOpen = false;
+    QPointer<PanelMessageBox> lineNotice;
+    bool lineNoticeShown = false; // for this loss of the line
 };

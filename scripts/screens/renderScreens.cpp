@@ -371,6 +371,18 @@ int main(int argc, char** argv)
     }
     QFile::remove(SDCardUpdate::FailedUpdateRecordPath());
 
+    // The notice while the serial line to the head cannot be opened.
+    window.showLineUnavailable(QStringLiteral("/tmp/quarn/ttyHEAD: No such file or directory"));
+    settle(300);
+    if (auto* box = window.findChild<QMessageBox*>(QStringLiteral("lineUnavailableNotice"))) {
+        QPixmap panel = window.grab();
+        QPainter painter(&panel);
+        painter.drawPixmap(box->geometry().topLeft() - window.geometry().topLeft(), box->grab());
+        painter.end();
+        panel.save(out + QStringLiteral("/line_missing.png"));
+    }
+    window.closeLineUnavailable();
+
     // Subscreens at their place in the setup screen's stack (240 x 230 over the lower
     // background), with two profiles on the card and the simulated head's zone list.
     QuarnTest::SetCard("rw");

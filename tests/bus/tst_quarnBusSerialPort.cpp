@@ -4,7 +4,9 @@
 #include "tests/support/busTraffic.h"
 #include "tests/support/quarnTest.h"
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <atomic>
 #include <thread>
@@ -57,13 +59,14 @@ private slots:
     {
         QuarnTest::LogCapture log;
         QuarnBus bus(m_slaveName.toLocal8Bit().constData(), nullptr);
-        QVERIFY(log.contains(QStringLiteral("listening for data at 921600 on \"%1\"").arg(m_slaveName)));
+        QVERIFY(log.contains(
+            QStringLiteral("listening for data at 921600 on \"%1\"").arg(m_slaveName)));
         // A pseudo-terminal has no modem lines, so the head reads as switched off.
         QVERIFY(log.contains(QStringLiteral("warning: device is not turned on")));
 
         QSignalSpy spy(&bus, &QuarnBus::newMsg);
-        const QByteArray frame =
-            QuarnBusMsg(eGetPowerLevelMsgRespToSet, BusId::Tsc, 0, "\x09").serializeFrom(BusId::Mst);
+        const QByteArray frame = QuarnBusMsg(eGetPowerLevelMsgRespToSet, BusId::Tsc, 0, "\x09")
+                                     .serializeFrom(BusId::Mst);
         QCOMPARE(::write(m_master, frame.constData(), size_t(frame.size())), ssize_t(frame.size()));
         QVERIFY(spy.wait(5000));
         QCOMPARE(spy.at(0).at(0).value<QuarnBusMsg>().bodyByte(0), quint8(9));
@@ -78,7 +81,8 @@ private slots:
         QuarnTest::LogCapture log;
         bus.onBusSlowDownRequested();
         bus.onBusSlowDownRequested();
-        const QString line = QStringLiteral("listening for data at 115200 on \"%1\"").arg(m_slaveName);
+        const QString line =
+            QStringLiteral("listening for data at 115200 on \"%1\"").arg(m_slaveName);
         QCOMPARE(log.lines().count(line), 2);
 
         QSignalSpy spy(&bus, &QuarnBus::newMsg);
@@ -161,9 +165,63 @@ private slots:
     {
         QuarnTest::LogCapture log;
         QuarnBus bus("/nonexistent-quarn-line", nullptr);
-        QCOMPARE(log.lines().size(), 1);
-        QVERIFY(log.lines().at(0).startsWith(QStringLiteral("device failed to open: \"")));
+        QCOMPARE(log.lines(), (QStringList{"device failed to open: \"/nonexistent-quarn-line\" : "
+                                           "\"No such file or directory\""}));
+        QCOMPARE(bus.lineUnavailableReason(),
+                 QStringLiteral("/nonexistent-quarn-line: No such file or directory"));
         QVERIFY(!bus.sendMsg(SetVolumeMsg(1)));
+    }
+
+    // A head plugged in after start: the line appears where it was missing.
+    void missingDevice_isOpenedOnceItAppears()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ttyHEAD"));
+        QuarnBus bus(path.toLocal8Bit().constData(), nullptr);
+        QSignalSpy unavailable(&bus, &QuarnBus::LineUnavailable);
+        QSignalSpy opened(&bus, &QuarnBus::LineOpened);
+        QuarnTest::LogCapture log;
+        bus.setReopenPeriod(20);
+        // Retries that fail for the same reason stay quiet.
+        QVERIFY(!opened.wait(200));
+        QVERIFY(log.lines().isEmpty());
+        QVERIFY(unavailable.isEmpty());
+
+        QVERIFY(QFile::link(m_slaveName, path));
+        QVERIFY(opened.wait(5000));
+        QVERIFY(bus.lineUnavailableReason().isEmpty());
+        QVERIFY(log.contains(QStringLiteral("listening for data at 921600 on \"%1\"").arg(path)));
+
+        QSignalSpy spy(&bus, &QuarnBus::newMsg);
+        const QByteArray frame = QuarnBusMsg(eGetPowerLevelMsgRespToSet, BusId::Tsc, 0, "\x09")
+                                     .serializeFrom(BusId::Mst);
+        QCOMPARE(::write(m_master, frame.constData(), size_t(frame.size())), ssize_t(frame.size()));
+        QVERIFY(spy.wait(5000));
+        QVERIFY(bus.sendMsg(SetVolumeMsg(5)));
+        QCOMPARE(readMaster(11), SetVolumeMsg(5).serialize());
+        QVERIFY(!opened.wait(100)); // opened once, no more tries
+        QCOMPARE(opened.count(), 1);
+    }
+
+    // A new reason while missing is told once.
+    void missingDevice_newReason_isSignalledOnce()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ttyHEAD"));
+        QuarnBus bus(path.toLocal8Bit().constData(), nullptr);
+        QSignalSpy unavailable(&bus, &QuarnBus::LineUnavailable);
+        QuarnTest::LogCapture log;
+        bus.setReopenPeriod(20);
+        QFile file(path); // a plain file is no serial line
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QVERIFY(unavailable.wait(5000));
+        QVERIFY(!unavailable.wait(200));
+        QCOMPARE(unavailable.count(), 1);
+        QVERIFY(unavailable.at(0).at(0).toString().startsWith(path + QStringLiteral(": ")));
+        QCOMPARE(log.lines().size(), 1);
+        QVERIFY(log.lines().at(0).startsWith(
+            QStringLiteral("device failed to open: \"%1\" : \"").arg(path)));
     }
 };
 

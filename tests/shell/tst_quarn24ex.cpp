@@ -172,6 +172,38 @@ private slots:
         }
         QFile::remove(path);
     }
+
+    void lineUnavailable_noticeOncePerLoss_closesWhenTheLineOpens()
+    {
+        QuarnTest::AllowWarning(QRegularExpression(QStringLiteral("propagateSizeHints")));
+        Quarn24EX window;
+        window.show();
+        QuarnBus* bus = QuarnBus::Get();
+        const auto notices = [&window] {
+            return window.findChildren<PanelMessageBox*>(QStringLiteral("lineUnavailableNotice"));
+        };
+        for (int loss = 0; loss < 2; ++loss) {
+            emit bus->LineUnavailable(QStringLiteral("/tmp/x/ttyHEAD: No such file or directory"));
+            emit bus->LineUnavailable(QStringLiteral("/tmp/x/ttyHEAD: Permission denied"));
+            QCOMPARE(notices().size(), 1);
+            PanelMessageBox* notice = notices().at(0);
+            QVERIFY(notice->isVisible());
+            QCOMPARE(notice->text(), QStringLiteral("No connection to the head"));
+            QCOMPARE(notice->informativeText(),
+                     QStringLiteral("/tmp/x/ttyHEAD: Permission denied"));
+            if (loss == 0 && qEnvironmentVariableIsSet("QUARN_RENDER"))
+                notice->grab().save(QStringLiteral("/tmp/d-line-notice.png"));
+            emit bus->LineOpened();
+            QTRY_VERIFY(notices().isEmpty());
+        }
+        // Dismissed by the operator: not shown again for the same loss.
+        emit bus->LineUnavailable(QStringLiteral("/tmp/x/ttyHEAD: No such file or directory"));
+        notices().at(0)->button(QMessageBox::Ok)->click();
+        QTRY_VERIFY(notices().isEmpty());
+        emit bus->LineUnavailable(QStringLiteral("/tmp/x/ttyHEAD: Permission denied"));
+        QVERIFY(notices().isEmpty());
+        emit bus->LineOpened();
+    }
 };
 
 QUARN_GUI_TEST_MAIN(TestQuarn24EX)
