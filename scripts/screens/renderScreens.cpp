@@ -319,16 +319,21 @@ int main(int argc, char** argv)
     shoot("setup_page3");
     press("homeButton");
 
+    // A box the window opened over itself, shot where it stands on the panel.
+    const auto shootBox = [&](QWidget* box, const char* name) {
+        QPixmap panel = window.grab();
+        QPainter painter(&panel);
+        painter.drawPixmap(box->geometry().topLeft() - window.geometry().topLeft(), box->grab());
+        painter.end();
+        panel.save(out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+    };
+
     Board::Get().SetSystemTime(QDateTime(QDate(2026, 12, 9), QTime(9, 41, 0)));
     auto* notice = window.findChild<ClockNotice*>();
     notice->Show();
     settle(300);
     if (QMessageBox* box = notice->box()) {
-        QPixmap panel = window.grab();
-        QPainter painter(&panel);
-        painter.drawPixmap(box->geometry().topLeft() - window.geometry().topLeft(), box->grab());
-        painter.end();
-        panel.save(out + QStringLiteral("/clock_notice.png"));
+        shootBox(box, "clock_notice");
         box->defaultButton()->click();
         settle(700);
         shoot("setup_date_time");
@@ -362,11 +367,7 @@ int main(int argc, char** argv)
     TscSDCardUpdateDialog::ShowFailedUpdateNotice(&window);
     settle(300);
     if (auto* box = window.findChild<QMessageBox*>(QStringLiteral("failedUpdateNotice"))) {
-        QPixmap panel = window.grab();
-        QPainter painter(&panel);
-        painter.drawPixmap(box->geometry().topLeft() - window.geometry().topLeft(), box->grab());
-        painter.end();
-        panel.save(out + QStringLiteral("/update_failed_notice.png"));
+        shootBox(box, "update_failed_notice");
         box->close();
     }
     QFile::remove(SDCardUpdate::FailedUpdateRecordPath());
@@ -375,11 +376,7 @@ int main(int argc, char** argv)
     window.showLineUnavailable(QStringLiteral("/tmp/quarn/ttyHEAD: No such file or directory"));
     settle(300);
     if (auto* box = window.findChild<QMessageBox*>(QStringLiteral("lineUnavailableNotice"))) {
-        QPixmap panel = window.grab();
-        QPainter painter(&panel);
-        painter.drawPixmap(box->geometry().topLeft() - window.geometry().topLeft(), box->grab());
-        painter.end();
-        panel.save(out + QStringLiteral("/line_missing.png"));
+        shootBox(box, "line_missing");
     }
     window.closeLineUnavailable();
 
@@ -542,11 +539,7 @@ int main(int argc, char** argv)
     line->feed(batteryStatus(4));
     settle(300);
     if (QMessageBox* box = window.findChild<IconStatusBar*>()->lowBatteryNotice()) {
-        QPixmap panel = window.grab();
-        QPainter painter(&panel);
-        painter.drawPixmap(box->geometry().topLeft() - window.geometry().topLeft(), box->grab());
-        painter.end();
-        panel.save(out + QStringLiteral("/battery_low.png"));
+        shootBox(box, "battery_low");
         box->accept();
     }
     return 0;
