@@ -6,39 +6,70 @@
 #include <openssl/evp.h>
 #include <openssl/params.h>
 
-#include <memory>
-
-namespace {
-struct MacDeleter
+void HmacSha1::Deleter::operator()(evp_mac_st* mac) const
 {
-    void operator()(EVP_MAC* mac) const { EVP_MAC_free(mac); }
-    void operator()(EVP_MAC_CTX* context) const { EVP_MAC_CTX_free(context); }
-};
-} // namespace
+    EVP_MAC_free(mac);
+}
 
-QByteArray HmacSha1::Generate(FILE* file, const QByteArray& key)
+void HmacSha1::Deleter::operator()(evp_mac_ctx_st* context) const
 {
-    std::unique_ptr<EVP_MAC, MacDeleter> mac(EVP_MAC_fetch(nullptr, OSSL_MAC_NAME_HMAC, nullptr));
-    std::unique_ptr<EVP_MAC_CTX, MacDeleter> context(mac ? EVP_MAC_CTX_new(mac.get()) : nullptr);
+    EVP_MAC_CTX_free(context);
+}
+
+HmacSha1::HmacSha1(const QByteArray& key)
+    : m_mac(EVP_MAC_fetch(nullptr, OSSL_MAC_NAME_HMAC, nullptr)),
+      m_context(m_mac ? EVP_MAC_CTX_new(m_mac.get()) : nullptr)
+{
     char digestName[] = OSSL_DIGEST_NAME_SHA1;
     const OSSL_PARAM params[] = {
         OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digestName, 0),
         OSSL_PARAM_construct_end(),
     };
-    if (!context ||
-        !EVP_MAC_init(context.get(), reinterpret_cast<const unsigned char*>(key.constData()),
-                      size_t(key.size()), params)) {
+    m_ok = m_context &&
+           EVP_MAC_init(m_context.get(), reinterpret_cast<const unsigned char*>(key.constData()),
+                        size_t(key.size()), params);
+    if (!m_ok)
         qDebug() << "HMAC_Init error";
+}
+
+HmacSha1::~HmacSha1() = default;
+
+bool HmacSha1::update(const char* bytes, size_t n)
+{
+    if (m_ok && n > 0 &&
+        !EVP_MAC_update(m_context.get(), reinterpret_cast<const unsigned char*>(bytes), n)) {
+        qDebug() << "HMAC_Update error";
+        m_ok = false;
+    }
+    return m_ok;
+}
+
+QByteArray HmacSha1::final()
+{
+    if (!m_ok)
+        return {};
+    QByteArray digest(kDigestSize, '\0');
+    size_t length = 0;
+    if (!EVP_MAC_final(m_context.get(), reinterpret_cast<unsigned char*>(digest.data()), &length,
+                       size_t(digest.size())) ||
+        length != size_t(kDigestSize)) {
+        qDebug() << "HMAC_Final error";
+        m_ok = false;
         return {};
     }
+    return digest;
+}
 
-    unsigned char buffer[kChunkSize];
+QByteArray HmacSha1::Generate(FILE* file, const QByteArray& key)
+{
+    HmacSha1 mac(key);
+    if (!mac.ok())
+        return {};
+    char buffer[kChunkSize];
     for (;;) {
         const size_t n = std::fread(buffer, 1, sizeof buffer, file);
-        if (n > 0 && !EVP_MAC_update(context.get(), buffer, n)) {
-            qDebug() << "HMAC_Update error";
+        if (!mac.update(buffer, n))
             return {};
-        }
         if (n < sizeof buffer) {
             if (std::ferror(file)) {
                 qDebug() << "file read error in HMAC Sha1 processing";
@@ -47,14 +78,5 @@ QByteArray HmacSha1::Generate(FILE* file, const QByteArray& key)
             break; // end of file
         }
     }
-
-    QByteArray digest(kDigestSize, '\0');
-    size_t length = 0;
-    if (!EVP_MAC_final(context.get(), reinterpret_cast<unsigned char*>(digest.data()), &length,
-                       size_t(digest.size())) ||
-        length != size_t(kDigestSize)) {
-        qDebug() << "HMAC_Final error";
-        return {};
-    }
-    return digest;
+    return mac.final();
 }

@@ -9,10 +9,7 @@
 
 #include <fcntl.h>
 #include <json-c/json.h>
-#include <openssl/core_names.h>
 #include <openssl/crypto.h>
-#include <openssl/evp.h>
-#include <openssl/params.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -75,60 +72,6 @@ struct JsonDeleter
     void operator()(json_object* object) const { json_object_put(object); }
 };
 
-// HMAC-SHA1 fed piece by piece, as HmacSha1::Generate computes it over a whole file.
-class Mac
-{
-public:
-    explicit Mac(const QByteArray& key)
-        : m_mac(EVP_MAC_fetch(nullptr, OSSL_MAC_NAME_HMAC, nullptr)),
-          m_context(m_mac ? EVP_MAC_CTX_new(m_mac.get()) : nullptr)
-    {
-        char digestName[] = OSSL_DIGEST_NAME_SHA1;
-        const OSSL_PARAM params[] = {
-            OSSL_PARAM_construct_utf8_string(OSSL_MAC_PARAM_DIGEST, digestName, 0),
-            OSSL_PARAM_construct_end(),
-        };
-        m_ok = m_context && EVP_MAC_init(m_context.get(),
-                                         reinterpret_cast<const unsigned char*>(key.constData()),
-                                         size_t(key.size()), params);
-        if (!m_ok)
-            qDebug() << "HMAC_Init error";
-    }
-    bool ok() const { return m_ok; }
-    bool update(const char* bytes, size_t n)
-    {
-        if (n > 0 &&
-            !EVP_MAC_update(m_context.get(), reinterpret_cast<const unsigned char*>(bytes), n)) {
-            qDebug() << "HMAC_Update error";
-            m_ok = false;
-        }
-        return m_ok;
-    }
-    QByteArray final()
-    {
-        QByteArray digest(kDigestSize, '\0');
-        size_t length = 0;
-        if (!m_ok ||
-            !EVP_MAC_final(m_context.get(), reinterpret_cast<unsigned char*>(digest.data()),
-                           &length, size_t(digest.size())) ||
-            length != size_t(kDigestSize)) {
-            qDebug() << "HMAC_Final error";
-            return {};
-        }
-        return digest;
-    }
-
-private:
-    struct Deleter
-    {
-        void operator()(EVP_MAC* mac) const { EVP_MAC_free(mac); }
-        void operator()(EVP_MAC_CTX* context) const { EVP_MAC_CTX_free(context); }
-    };
-    std::unique_ptr<EVP_MAC, Deleter> m_mac;
-    std::unique_ptr<EVP_MAC_CTX, Deleter> m_context;
-    bool m_ok = false;
-};
-
 // Reads the signed part in order; every byte read goes through the MAC exactly once.
 class Pass
 {
@@ -136,7 +79,7 @@ public:
     static constexpr size_t kChunk = 4096;
     using Sink = std::function<void(qint64 position, const char* bytes, size_t n)>;
 
-    Pass(FILE* file, Mac& mac, const LoadOptions& options, qint64 position)
+    Pass(FILE* file, HmacSha1& mac, const LoadOptions& options, qint64 position)
         : m_file(file), m_mac(mac), m_options(options), m_position(position)
     {}
 
@@ -223,7 +166,7 @@ private:
     }
 
     FILE* m_file;
-    Mac& m_mac;
+    HmacSha1& m_mac;
     const LoadOptions& m_options;
     qint64 m_position;
     bool m_readError = false;
@@ -522,7 +465,7 @@ LoadError PackageFile::Load(const LoadOptions& options, CheckedPackage* out)
         return LoadError::ReadError;
     if (std::fread(stored, 1, sizeof stored, m_file) != sizeof stored)
         return std::ferror(m_file) ? LoadError::ReadError : LoadError::Mismatch;
-    Mac mac(options.key);
+    HmacSha1 mac(options.key);
     if (!mac.ok())
         return LoadError::ReadError;
     Pass pass(m_file, mac, options, kSignedFrom);
