@@ -477,13 +477,23 @@ void SDCardUpdate::pushImage(bool present, Await answer, int nextStep)
         SetFlashMsgReq(bbm ? SetFlashMsgReq::Image::Bbm : SetFlashMsgReq::Image::Hdc));
 }
 
+QString SDCardUpdate::newVersion()
+{
+    std::lock_guard<std::mutex> lock(m_versionMutex);
+    return m_newVersion;
+}
+
+void SDCardUpdate::recordFailure(const QString& where)
+{
+    const QString version = newVersion().trimmed();
+    RecordFailedUpdate(
+        (version.isEmpty() ? QStringLiteral("Update") : QStringLiteral("Update to ") + version) +
+        QStringLiteral(" failed at ") + where + QLatin1Char('.'));
+}
+
 void SDCardUpdate::complete()
 {
-    QString version;
-    {
-        std::lock_guard<std::mutex> lock(m_versionMutex);
-        version = m_newVersion;
-    }
+    const QString version = newVersion();
     // The record is written in full before the update is called complete, and replaced
     // whole: a flash too full for it keeps the old one.
     QSaveFile record(Board::Get().VersionRecord());
@@ -520,17 +530,11 @@ void SDCardUpdate::failFromGui(int code, Erased erased)
     const int row = RowOfStep(m_pendingStep);
     m_failure = {row >= 0 ? QString::fromLatin1(kPlan.at(size_t(row)).name) : QString(), erased};
     if (!m_failure.part.isEmpty()) {
-        QString version;
-        {
-            std::lock_guard<std::mutex> lock(m_versionMutex);
-            version = m_newVersion.trimmed();
-        }
-        RecordFailedUpdate(QStringLiteral("Update to %1 failed at %2 (%3).")
-                               .arg(version, m_failure.part,
-                                    erased == Erased::Yes ? QStringLiteral("erased, not written")
-                                    : erased == Erased::Maybe
-                                        ? QStringLiteral("erase not confirmed")
-                                        : QStringLiteral("not erased")));
+        recordFailure(m_failure.part + QStringLiteral(" (") +
+                      (erased == Erased::Yes     ? QStringLiteral("erased, not written")
+                       : erased == Erased::Maybe ? QStringLiteral("erase not confirmed")
+                                                 : QStringLiteral("not erased")) +
+                      QLatin1Char(')'));
     }
     restoreOutputPower();
     emit errorCode(code);
@@ -539,14 +543,7 @@ void SDCardUpdate::failFromGui(int code, Erased erased)
 
 void SDCardUpdate::scriptFailed()
 {
-    QString update = QStringLiteral("Update");
-    {
-        std::lock_guard<std::mutex> lock(m_versionMutex);
-        if (!m_newVersion.trimmed().isEmpty())
-            update += QStringLiteral(" to ") + m_newVersion.trimmed();
-    }
-    RecordFailedUpdate(update +
-                       QStringLiteral(" failed at the file system (the card's script failed)."));
+    recordFailure(QStringLiteral("the file system (the card's script failed)"));
     restoreOutputPower();
 }
 

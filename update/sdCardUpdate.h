@@ -160,6 +160,9 @@ private:
     void fail(int code, int nextStep, const char* message = nullptr);
     void failFromGui(int code, Erased erased);
     void restoreOutputPower();
+    QString newVersion();
+    // Keeps the record of a failed update: "Update to V failed at WHERE."
+    void recordFailure(const QString& where);
     void watchCard();
     void awaitAnswer(int step, Await answer);
     void armTimeout(Await answer, int ms);
