@@ -296,13 +296,13 @@ void SDCardUpdate::readVersions()
     record.close();
     line.truncate(kVersionLineMax);
 
-    const QString newVersion = m_version.text();
+    const QString offered = m_version.text();
     {
         std::lock_guard<std::mutex> lock(m_versionMutex);
-        m_newVersion = newVersion;
+        m_newVersion = offered;
     }
     awaitAnswer(eStepWaitOperator, Await::Consent);
-    emit versionID(QString::fromLatin1(line), newVersion);
+    emit versionID(QString::fromLatin1(line), offered);
 }
 
 void SDCardUpdate::checkSpace()
