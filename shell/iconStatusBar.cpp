@@ -271,11 +271,8 @@ void IconStatusBar::ShowLowBatteryNotice(int percent)
         m_lowBatteryNotice->setText(text);
         return;
     }
-    m_lowBatteryNotice =
-        new PanelMessageBox(QMessageBox::Warning, tr("Battery"), text, QMessageBox::Ok, window());
-    m_lowBatteryNotice->setAttribute(Qt::WA_DeleteOnClose);
     // Not exec(): this runs inside the bus's delivery of the battery board's answer.
-    m_lowBatteryNotice->open();
+    m_lowBatteryNotice = PanelMessageBox::OpenNotice(tr("Battery"), text, window());
 }
 
 void IconStatusBar::UpdateTime()

@@ -94,3 +94,12 @@ void PanelMessageBox::fitToPanel()
     // Our own resize must not bring the base class's sizing back.
     QCoreApplication::removePostedEvents(this, QEvent::LayoutRequest);
 }
+
+PanelMessageBox* PanelMessageBox::OpenNotice(const QString& title, const QString& text,
+                                             QWidget* parent)
+{
+    auto* box = new PanelMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+    return box;
+}

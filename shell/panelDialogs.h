@@ -37,6 +37,10 @@ public:
     using QMessageBox::QMessageBox;
     bool event(QEvent* event) override;
 
+    // A warning with OK that is shown without blocking (the caller may be inside the bus's
+    // delivery of a message) and deletes itself when closed.
+    static PanelMessageBox* OpenNotice(const QString& title, const QString& text, QWidget* parent);
+
 private:
     void fitToPanel();
 };

@@ -127,14 +127,11 @@ void Quarn24EX::showLineUnavailable(const QString& reason)
     if (lineNoticeShown)
         return;
     lineNoticeShown = true;
-    lineNotice =
-        new PanelMessageBox(QMessageBox::Warning, QStringLiteral("No Connection"),
-                            QStringLiteral("No connection to the head"), QMessageBox::Ok, this);
+    // Not exec(): the bus keeps trying the line beneath.
+    lineNotice = PanelMessageBox::OpenNotice(QStringLiteral("No Connection"),
+                                             QStringLiteral("No connection to the head"), this);
     lineNotice->setObjectName(QStringLiteral("lineUnavailableNotice"));
     lineNotice->setInformativeText(reason);
-    lineNotice->setAttribute(Qt::WA_DeleteOnClose);
-    // Not exec(): the bus keeps trying the line beneath.
-    lineNotice->open();
 }
 
 void Quarn24EX::closeLineUnavailable()

@@ -109,14 +109,12 @@ void TscSDCardUpdateDialog::ShowFailedUpdateNotice(QWidget* panel)
         return;
     // Once the window is up, over it; not exec(): start-up goes on beneath.
     QTimer::singleShot(0, panel, [panel, record] {
-        auto* box = new PanelMessageBox(
-            QMessageBox::Warning, QStringLiteral("Update Incomplete"),
+        PanelMessageBox* box = PanelMessageBox::OpenNotice(
+            QStringLiteral("Update Incomplete"),
             QStringLiteral("The last software update did not complete:\n") + record +
                 QStringLiteral("\n\nRe-insert the update SD card to try again."),
-            QMessageBox::Ok, panel);
+            panel);
         box->setObjectName(QStringLiteral("failedUpdateNotice"));
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->open();
     });
 }
 
