@@ -55,6 +55,10 @@ public slots:
     // The serial line to the head is missing: one notice per loss, gone once it opens.
     void showLineUnavailable(const QString& reason);
     void closeLineUnavailable();
+    // Controllers of the head stopped answering: one notice per loss naming them, kept up
+    // to date and gone once all answer. The missing line's notice says more and goes first.
+    void showHeadSilent(const QStringList& controllers);
+    void closeHeadSilent();
 
 private:
     void ShowPowerOnScreen();
@@ -74,4 +78,6 @@ private:
     bool updateDialogOpen = false;
     QPointer<PanelMessageBox> lineNotice;
     bool lineNoticeShown = false; // for this loss of the line
+    QPointer<PanelMessageBox> headNotice;
+    bool headNoticeShown = false; // for this silence of the head
 };
