@@ -75,6 +75,7 @@ FreqScan::FreqScan(QWidget* parent) : QwtPlot(parent), bins(kInitialBars, 1.0)
     m_marker->setLinePen(Qt::blue, 2, Qt::DashLine);
     m_marker->setZ(m_chart->z() + 1);
     m_marker->setValue(0, kMarkerHeight);
+    m_marker->setVisible(false); // until the head has told its band
     m_marker->attach(this);
 
     m_picker = new QwtPlotPicker(QwtPlot::xBottom, QwtPlot::yLeft, QwtPicker::NoRubberBand,
@@ -102,6 +103,11 @@ void FreqScan::setHarmonic(HarmonicData harmonic)
 double FreqScan::markerX() const
 {
     return m_marker->xValue();
+}
+
+bool FreqScan::isMarkerShown() const
+{
+    return m_marker->isVisible();
 }
 
 int FreqScan::markerWidth() const
@@ -167,6 +173,7 @@ void FreqScan::takeLimits(const QuarnBusMsg& msg, quint16 base, quint8 steps)
     maxFreq = le32At(msg, 4);
     minPos = int(minFreq / kMHz) - base;
     maxPos = int(maxFreq / kMHz) - base;
+    m_marker->setVisible(true);
 }
 
 void FreqScan::fallBackToLowerLimit()

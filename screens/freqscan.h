@@ -52,6 +52,7 @@ public:
     bool isAutoScanRunning() const { return autoScanRunning; }
     bool isLocked() const { return locked; }
     double markerX() const;
+    bool isMarkerShown() const;
     int markerWidth() const;
 
 signals:
