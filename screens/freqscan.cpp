@@ -46,7 +46,7 @@ QColor channelColour(FreqScan::HarmonicData harmonic)
 }
 } // namespace
 
-FreqScan::FreqScan(QWidget* parent) : QwtPlot(parent), bins(kInitialBars, 1.0)
+FreqScan::FreqScan(QWidget* parent) : QwtPlot(parent)
 {
     setObjectName(QStringLiteral("FreqScan"));
     setMaximumSize(kMaxWidth, kMaxHeight);
@@ -85,7 +85,9 @@ FreqScan::FreqScan(QWidget* parent) : QwtPlot(parent), bins(kInitialBars, 1.0)
             &FreqScan::onSelected);
 
     setHarmonic(eTransmit);
-    setBars(bins);
+    // No bars until the head reports levels: stubs of height 1, as a channel without data
+    // gets beside one with data, would read as a band measured quiet.
+    setBars({});
 }
 
 FreqScan::~FreqScan() = default;

@@ -25,7 +25,6 @@ public:
         eRx2 = 1,
         eRx3 = 2,
     };
-    static constexpr int kInitialBars = 69;
     static constexpr int kMaxWidth = 195;
     static constexpr int kMaxHeight = 45;
     static constexpr double kMarkerHeight = 30;
