@@ -3,6 +3,7 @@
 #include "bus/deviceMsgs.h"
 #include "bus/settingMsgs.h"
 
+#include <QDebug>
 #include <QTimer>
 
 namespace {
@@ -127,8 +128,8 @@ void HeadLink::Reset()
 void HeadLink::Check()
 {
     const qint64 now = m_clock.elapsed();
-    const bool wasSilent = IsHeadSilent();
     bool changed = false;
+    bool grew = false;
     for (Controller& c : m_controllers) {
         const quint32 frames = m_frames[quint8(c.id)];
         if (frames != c.seenFrames) {
@@ -139,13 +140,15 @@ void HeadLink::Check()
             c.waitingSinceMs = -1;
         const bool silent = c.waitingSinceMs >= 0 && now - c.waitingSinceMs >= m_silentAfterMs;
         changed = changed || silent != c.silent;
+        grew = grew || (silent && !c.silent);
         c.silent = silent;
     }
     const bool silent = IsHeadSilent();
     if (silent) {
         for (Controller& c : m_controllers) {
-            // When the silence begins, the others that nobody waits for are asked too.
-            const bool ask = c.silent || (!wasSilent && c.waitingSinceMs < 0);
+            // When another controller falls silent, the others that nobody waits for are
+            // asked too: a stopped head has them all silent.
+            const bool ask = c.silent || (grew && c.waitingSinceMs < 0);
             if (c.probed && ask && (c.probedAtMs < 0 || now - c.probedAtMs >= m_silentAfterMs))
                 probe(c, now);
         }
@@ -155,10 +158,14 @@ void HeadLink::Check()
     }
     if (!changed)
         return;
-    if (silent)
+    if (silent) {
+        qDebug().noquote() << "no response from the head:"
+                           << SilentControllers().join(QStringLiteral(", "));
         emit HeadSilent(SilentControllers());
-    else
+    } else {
+        qDebug() << "the head answers again";
         emit HeadAnswering();
+    }
 }
 
 void HeadLink::probe(Controller& controller, qint64 now)

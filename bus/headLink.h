@@ -19,9 +19,10 @@ class QTimer;
 //
 // The result path only bumps a counter per source; the checks, every sixth of the
 // time-out, turn counters into times. While anything is silent the link asks MST, RAD and
-// BBM something harmless, once when the silence begins (so that the notice names every
-// controller a stopped head silences, not only the one polled) and then each silent one
-// every time-out, so that one that comes back is seen even when nothing else asks it.
+// BBM something harmless: all of them whenever one more falls silent (so that the notice
+// names every controller a stopped head silences, not only the one polled), and each
+// silent one every time-out, so that one that comes back is seen even when nothing else
+// asks it.
 class HeadLink : public QObject
 {
     Q_OBJECT
