@@ -154,7 +154,9 @@ void Quarn24EX::showHeadSilent(const QStringList& controllers)
         headNotice->setText(text);
         return;
     }
-    if (headNoticeShown || lineNoticeShown || !bus->lineUnavailableReason().isEmpty())
+    // An update resets and programs the controllers and times their answers itself.
+    if (headNoticeShown || lineNoticeShown || updateDialogOpen ||
+        !bus->lineUnavailableReason().isEmpty())
         return;
     headNoticeShown = true;
     headNotice = PanelMessageBox::OpenNotice(tr("No Response"), text, this);
