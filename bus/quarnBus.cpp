@@ -194,7 +194,7 @@ void QuarnBus::startReopening()
 {
     if (!m_reopenTimer) {
         m_reopenTimer = new QTimer(this);
-        m_reopenTimer->setInterval(kReopenPeriodMs);
+        m_reopenTimer->setInterval(m_reopenPeriodMs);
         connect(m_reopenTimer, &QTimer::timeout, this, &QuarnBus::retryOpen);
     }
     m_reopenTimer->start();
@@ -233,6 +233,7 @@ void QuarnBus::retryOpen()
 
 void QuarnBus::setReopenPeriod(int ms)
 {
+    m_reopenPeriodMs = ms;
     if (m_reopenTimer)
         m_reopenTimer->setInterval(ms);
 }

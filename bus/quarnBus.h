@@ -97,6 +97,7 @@ private:
     QString m_deviceName;
     qint32 m_baudRate = 0;
     QTimer* m_reopenTimer = nullptr;
+    int m_reopenPeriodMs = kReopenPeriodMs;
     QString m_lineUnavailableReason;
     bool m_dropPending = false;
     QuarnBusMsgReceiver* m_receiver = nullptr;
