@@ -50,11 +50,14 @@ public:
     ~SimPort() override;
 
     void setLog(FrameLog* log) { m_log = log; }
+    QIODevice* line() const { return m_line; }
 
     void send(char srcId, const QuarnBusMsg& msg);
     // A held port sends nothing and counts nothing, so that its counters can be compared
     // with what the program saw once the line has drained.
     void hold() { m_held = true; }
+    // The power went: frames a delay or a reset's quiet still holds back never leave.
+    void dropHeldBack();
 
     Counters counters() const { return m_counters; }
     LineFaults::Counters lineCounters() const { return m_lineFaults.counters(); }
