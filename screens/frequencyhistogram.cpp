@@ -13,6 +13,7 @@
 
 namespace {
 constexpr quint32 kMHz = 1000000;
+constexpr unsigned int kArrowPulseEvery = 5; // as the volume steps
 
 QString rangeText(double mhz, bool gigahertz)
 {
@@ -24,6 +25,9 @@ FrequencyHistogram::FrequencyHistogram(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::FrequencyHistogram>())
 {
     ui->setupUi(this);
+    // Held, the arrows step ten times a second: a pulse on each would buzz.
+    ui->btnLeft->setVibrateModuloWhenAutoRepeat(kArrowPulseEvery);
+    ui->btnRight->setVibrateModuloWhenAutoRepeat(kArrowPulseEvery);
     QWidget* containers[3] = {ui->Plot1stWidget, ui->Plot2ndWidget, ui->Plot3rdWidget};
     for (int h = 0; h < 3; ++h) {
         auto* layout = new QVBoxLayout(containers[h]);

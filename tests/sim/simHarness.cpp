@@ -39,11 +39,12 @@ HeadSim* SimHarness::InstallAsProgramBus(QObject* parent, const SimOptions& opti
     return sim;
 }
 
-HeadSim* SimHarness::StartProgramOnSim(QObject* parent, QList<QuarnBusMsg>* heard)
+HeadSim* SimHarness::StartProgramOnSim(QObject* parent, QList<QuarnBusMsg>* heard,
+                                       const SimOptions& options)
 {
     Board::Get().PrepareSandbox();
     UserSettingsStore::Configure();
-    HeadSim* sim = InstallAsProgramBus(parent);
+    HeadSim* sim = InstallAsProgramBus(parent, options);
     if (sim) {
         QObject::connect(sim->port(), &SimPort::received, parent,
                          [heard](const QuarnBusMsg& msg) { heard->append(msg); });

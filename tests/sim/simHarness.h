@@ -21,7 +21,8 @@ public:
     static HeadSim* InstallAsProgramBus(QObject* parent, const SimOptions& options = fastOptions());
     // The sandboxed board and settings store, then InstallAsProgramBus; every frame the
     // head hears is appended to heard. Null when no line opens.
-    static HeadSim* StartProgramOnSim(QObject* parent, QList<QuarnBusMsg>* heard);
+    static HeadSim* StartProgramOnSim(QObject* parent, QList<QuarnBusMsg>* heard,
+                                      const SimOptions& options = fastOptions());
 
     explicit SimHarness(const SimOptions& options = fastOptions());
     ~SimHarness();
