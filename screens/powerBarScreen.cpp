@@ -28,13 +28,19 @@ constexpr unsigned char kTouchPulseMs = 50;
 constexpr unsigned int kVolumeVibrateEvery = 5;
 } // namespace
 
-PowerBarScreen::PowerBarScreen(int barLeft, QWidget* parent) : QWidget(parent), m_left(barLeft)
+const char* PowerBarScreen::imageFile(Image picture)
 {
-    const char* const files[eImageCount] = {
+    static const char* const files[eImageCount] = {
         "sliderbar.png",     "power_scale.png",    "power_bar_bottom.png", "power_bar_fill.png",
         "power_bar_top.png", "threshold_rule.png", "auto_pwr.png"};
+    return files[picture];
+}
+
+PowerBarScreen::PowerBarScreen(int barLeft, QWidget* parent) : QWidget(parent), m_left(barLeft)
+{
     for (int i = 0; i < eImageCount; ++i)
-        m_images[i] = QPixmap(QStringLiteral(":/:/images/images/") + QLatin1String(files[i]));
+        m_images[i] = QPixmap(QStringLiteral(":/:/images/images/") +
+                              QLatin1String(imageFile(Image(i))));
 
     connect(HarmonicsAnalyzer::Get(), &HarmonicsAnalyzer::HarmonicData, this,
             &PowerBarScreen::NewHarmonicData);

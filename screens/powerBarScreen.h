@@ -46,6 +46,8 @@ public:
 
     // Everything the bar paints, in painting order, for the settings as they are stored.
     QVector<Placement> placements() const;
+    // The picture's resource name under ":/:/images/images/".
+    static const char* imageFile(Image picture);
     Touch touchAt(const QPoint& pos) const;
 
     int powerBarHeight() const { return powerHeight; }
