@@ -95,9 +95,9 @@ struct Text
     QWidget* widget;
     QString text;
     QFont font;
-    QRect extent;        // global
-    QRect room;          // global: where the widget lets it go
-    int edgeClearance;   // horizontal clearance the widget's drawn edge needs
+    QRect extent;      // global
+    QRect room;        // global: where the widget lets it go
+    int edgeClearance; // horizontal clearance the widget's drawn edge needs
 };
 
 struct Control
@@ -131,7 +131,8 @@ public:
 private:
     void add(const QWidget* w, const QString& what)
     {
-        const QString line = m_page + QStringLiteral(" | ") + name(w) + QStringLiteral(" | ") + what;
+        const QString line =
+            m_page + QStringLiteral(" | ") + name(w) + QStringLiteral(" | ") + what;
         if (!m_findings.contains(line))
             m_findings.append(line);
     }
@@ -263,11 +264,11 @@ private:
                 (static_cast<QRadioButton*>(button)->*(&RadioAccess::initStyleOption))(&option);
             else
                 (static_cast<QCheckBox*>(button)->*(&CheckAccess::initStyleOption))(&option);
-            room = button->style()->subElementRect(
-                radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &option,
-                button);
-            extent = QRect(room.left(), room.center().y() - textSize.height() / 2,
-                           textSize.width(), textSize.height());
+            room = button->style()->subElementRect(radio ? QStyle::SE_RadioButtonContents
+                                                         : QStyle::SE_CheckBoxContents,
+                                                   &option, button);
+            extent = QRect(room.left(), room.center().y() - textSize.height() / 2, textSize.width(),
+                           textSize.height());
         } else {
             room = button->contentsRect();
             extent = QRect(QPoint(), textSize);
@@ -402,14 +403,13 @@ private:
             const int wide = std::max(t.extent.width() + 2 * t.edgeClearance - edge.width(),
                                       t.extent.width() - t.room.width());
             const int high = t.extent.height() - t.room.height();
-            add(t.widget, QStringLiteral("text %1 needs %2 x %3 px, has %4%5")
-                              .arg(quoted(t.text))
-                              .arg(t.extent.width() + 2 * t.edgeClearance)
-                              .arg(t.extent.height())
-                              .arg(size(t.room.size()))
-                              .arg(wide > 0 || high > 0
-                                       ? QString()
-                                       : QStringLiteral(" (off centre)")));
+            add(t.widget,
+                QStringLiteral("text %1 needs %2 x %3 px, has %4%5")
+                    .arg(quoted(t.text))
+                    .arg(t.extent.width() + 2 * t.edgeClearance)
+                    .arg(t.extent.height())
+                    .arg(size(t.room.size()))
+                    .arg(wide > 0 || high > 0 ? QString() : QStringLiteral(" (off centre)")));
         }
         const QRect shown = t.extent & m_panel;
         if (shown != t.extent)
@@ -458,9 +458,10 @@ private:
             return;
         QStyleOptionButton option;
         (radio->*(&RadioAccess::initStyleOption))(&option);
-        const QRect dot = global(radio, radio->style()->subElementRect(
-                                            QStyle::SE_RadioButtonIndicator, &option, radio))
-                              .translated(-m_origin);
+        const QRect dot =
+            global(radio,
+                   radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio))
+                .translated(-m_origin);
         if (!m_shot.rect().contains(dot))
             return;
         const double centre = Luminance(m_shot.pixel(dot.center()));
@@ -552,16 +553,17 @@ private:
                     continue;
                 const QRect near = t.extent.adjusted(-kTextGap, -kTextGap, kTextGap, kTextGap);
                 if (near.intersects(a.drawn))
-                    add(t.widget, QStringLiteral("text %1 meets %2").arg(quoted(t.text), name(a.widget)));
+                    add(t.widget,
+                        QStringLiteral("text %1 meets %2").arg(quoted(t.text), name(a.widget)));
             }
         }
         for (int i = 0; i < m_texts.size(); ++i)
             for (int j = i + 1; j < m_texts.size(); ++j)
                 if (!related(m_texts[i].widget, m_texts[j].widget) &&
                     m_texts[i].extent.intersects(m_texts[j].extent))
-                    add(m_texts[i].widget, QStringLiteral("text %1 overlaps %2")
-                                               .arg(quoted(m_texts[i].text),
-                                                    quoted(m_texts[j].text)));
+                    add(m_texts[i].widget,
+                        QStringLiteral("text %1 overlaps %2")
+                            .arg(quoted(m_texts[i].text), quoted(m_texts[j].text)));
     }
 
     // Buttons side by side speak in one voice: one size and weight for all of a kind.
@@ -573,8 +575,9 @@ private:
                 groups[{b->parentWidget(), QString::fromLatin1(b->metaObject()->className())}]
                     .append(b);
         const auto voice = [](const QFont& f) {
-            return QStringLiteral("%1 px%2").arg(QFontInfo(f).pixelSize()).arg(
-                f.weight() >= QFont::DemiBold ? QStringLiteral(" bold") : QString());
+            return QStringLiteral("%1 px%2")
+                .arg(QFontInfo(f).pixelSize())
+                .arg(f.weight() >= QFont::DemiBold ? QStringLiteral(" bold") : QString());
         };
         for (const auto& group : groups) {
             QMap<QString, int> count;
@@ -582,10 +585,9 @@ private:
                 ++count[voice(b->font())];
             if (count.size() < 2)
                 continue;
-            const QString common =
-                std::max_element(count.cbegin(), count.cend()) == count.cend()
-                    ? QString()
-                    : count.key(*std::max_element(count.cbegin(), count.cend()));
+            const QString common = std::max_element(count.cbegin(), count.cend()) == count.cend()
+                                       ? QString()
+                                       : count.key(*std::max_element(count.cbegin(), count.cend()));
             for (QAbstractButton* b : group)
                 if (voice(b->font()) != common)
                     add(b, QStringLiteral("font %1 beside %2 of its neighbours")
@@ -603,8 +605,10 @@ private:
         QVector<double> ring;
         QVector<double> inside;
         for (int x = 10; x < m_shot.width() - 10; x += 3) {
-            ring << Luminance(m_shot.pixel(x, 0)) << Luminance(m_shot.pixel(x, m_shot.height() - 1));
-            inside << Luminance(m_shot.pixel(x, 5)) << Luminance(m_shot.pixel(x, m_shot.height() - 6));
+            ring << Luminance(m_shot.pixel(x, 0))
+                 << Luminance(m_shot.pixel(x, m_shot.height() - 1));
+            inside << Luminance(m_shot.pixel(x, 5))
+                   << Luminance(m_shot.pixel(x, m_shot.height() - 6));
         }
         const auto median = [](QVector<double> v) {
             std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());

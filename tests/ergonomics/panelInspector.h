@@ -11,10 +11,10 @@ class QWidget;
 // Each finding is one line "page | object | what, with the figure".
 namespace PanelInspector {
 
-constexpr int kMinTouch = 40;        // px, both ways
-constexpr int kEdgeClearance = 6;    // px from a control's text to its outer edge: border and air
-constexpr int kTextGap = 2;          // px between a text and another control
-constexpr int kMinTextPx = 11;       // widget texts
+constexpr int kMinTouch = 40;     // px, both ways
+constexpr int kEdgeClearance = 6; // px from a control's text to its outer edge: border and air
+constexpr int kTextGap = 2;       // px between a text and another control
+constexpr int kMinTextPx = 11;    // widget texts
 constexpr double kMinPictureTextPx = 8.0; // texts drawn into pictures (scale figures, captions)
 constexpr double kMinContrast = 4.5;
 constexpr double kMinLargeContrast = 3.0; // 14 pt bold or 18 pt

@@ -80,8 +80,7 @@ template <typename View> QStringList coveredFigures(const QString& page, const V
             for (int j = i + 1; j < placed.size(); ++j) {
                 const QString over = QString::fromLatin1(View::imageFile(placed[j].image));
                 const QImage picture(QStringLiteral(":/:/images/images/") + over);
-                const QRect inside =
-                    box.translated(-placed[j].x, -placed[j].y) & picture.rect();
+                const QRect inside = box.translated(-placed[j].x, -placed[j].y) & picture.rect();
                 bool covers = false;
                 for (int y = inside.top(); y <= inside.bottom() && !covers; ++y)
                     for (int x = inside.left(); x <= inside.right() && !covers; ++x)
@@ -194,16 +193,26 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("finding");
-        QTest::newRow("none") << "none" << "";
-        QTest::newRow("small button") << "small button" << "touch area 30 x 30";
-        QTest::newRow("long text") << "long text" << "needs";
-        QTest::newRow("text at the edge") << "text at the edge" << "needs";
-        QTest::newRow("faint text") << "faint text" << "contrast";
-        QTest::newRow("small text") << "small text" << "9 px, under 11";
-        QTest::newRow("overlap") << "overlap" << "overlaps";
-        QTest::newRow("word broken") << "word broken" << "inside the word";
-        QTest::newRow("odd font") << "odd font" << "font 20 px bold beside 14 px";
-        QTest::newRow("cut") << "cut" << "cut to";
+        QTest::newRow("none") << "none"
+                              << "";
+        QTest::newRow("small button") << "small button"
+                                      << "touch area 30 x 30";
+        QTest::newRow("long text") << "long text"
+                                   << "needs";
+        QTest::newRow("text at the edge") << "text at the edge"
+                                          << "needs";
+        QTest::newRow("faint text") << "faint text"
+                                    << "contrast";
+        QTest::newRow("small text") << "small text"
+                                    << "9 px, under 11";
+        QTest::newRow("overlap") << "overlap"
+                                 << "overlaps";
+        QTest::newRow("word broken") << "word broken"
+                                     << "inside the word";
+        QTest::newRow("odd font") << "odd font"
+                                  << "font 20 px bold beside 14 px";
+        QTest::newRow("cut") << "cut"
+                             << "cut to";
     }
 
     void inspector_findsEachFault()
@@ -269,7 +278,7 @@ private slots:
         {
             const char* name;
             void (Quarn24EX::*show)();
-        } pages[] = {{"home", &Quarn24EX::doHomeScreen},   {"bar graph", &Quarn24EX::doBarGraph},
+        } pages[] = {{"home", &Quarn24EX::doHomeScreen},     {"bar graph", &Quarn24EX::doBarGraph},
                      {"chart", &Quarn24EX::doChartRecorder}, {"keypad", &Quarn24EX::doKeypad},
                      {"freq scan", &Quarn24EX::doFreqScan},  {"spectrum", &Quarn24EX::doSpectral},
                      {"setup", &Quarn24EX::doSetupScreen}};
@@ -319,8 +328,7 @@ private slots:
                 settleStacks();
                 QTRY_VERIFY(stack->currentWidget() != shown);
                 QWidget* sub = stack->currentWidget();
-                const QString subName =
-                    pageName + QStringLiteral(" > ") + b->text().simplified();
+                const QString subName = pageName + QStringLiteral(" > ") + b->text().simplified();
                 if (auto* tabs = sub->findChild<QTabWidget*>()) {
                     for (int t = 0; t < tabs->count(); ++t) {
                         tabs->setCurrentIndex(t);
@@ -404,7 +412,11 @@ private slots:
         {
             TouchScreenCalibrate calibrate;
             inspectShown(QStringLiteral("calibration"), calibrate);
+            // The caption comes while the bars are shown.
             ColorBarDisplayDialog bars;
+            bars.setWindowState(Qt::WindowMaximized);
+            bars.show();
+            QTest::qWait(100);
             bars.TimerExpired();
             inspectShown(QStringLiteral("colour bars"), bars);
         }
