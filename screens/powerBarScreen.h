@@ -79,6 +79,10 @@ protected:
     int powerHeight = 0;
 
 private:
+    // Where the automatic-power badge goes for the marker's row: beside it, clear of the
+    // scale's figures.
+    static int autoPowerTop(int levelTop);
+
     int m_left;
     VolumeButtons* m_volume = nullptr; // holds the volume mode
     QPixmap m_images[eImageCount];
