@@ -26,7 +26,6 @@
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextLayout>
-#include <QToolButton>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -585,9 +584,8 @@ private:
                 ++count[voice(b->font())];
             if (count.size() < 2)
                 continue;
-            const QString common = std::max_element(count.cbegin(), count.cend()) == count.cend()
-                                       ? QString()
-                                       : count.key(*std::max_element(count.cbegin(), count.cend()));
+            // The voice most of them speak in.
+            const QString common = std::max_element(count.cbegin(), count.cend()).key();
             for (QAbstractButton* b : group)
                 if (voice(b->font()) != common)
                     add(b, QStringLiteral("font %1 beside %2 of its neighbours")
