@@ -30,6 +30,16 @@ constexpr unsigned char kTouchPulseMs = 50;
 constexpr unsigned int kVolumeVibrateEvery = 5;
 } // namespace
 
+const char* Bargraph::imageFile(Image picture)
+{
+    static const char* const files[eImageCount] = {
+        "sliderbar.png",      "power_scale.png",    "threshold_scale",    "power_bar_bottom.png",
+        "power_bar_fill.png", "power_bar_top.png",  "rx2_bar_bottom.png", "rx2_bar_fill.png",
+        "rx2_bar_top.png",    "rx3_bar_bottom.png", "rx3_bar_fill.png",   "rx3_bar_top.png",
+        "threshold_rule.png", "auto_pwr.png",       "threshold_btn_rule2"};
+    return files[picture];
+}
+
 Bargraph::Bargraph(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::Bargraph>())
 {
     ui->setupUi(this);
@@ -38,13 +48,8 @@ Bargraph::Bargraph(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::B
     ui->btnVolDown->setVibrateModuloWhenAutoRepeat(kVolumeVibrateEvery);
     ui->btnVolUp->setVibrateModuloWhenAutoRepeat(kVolumeVibrateEvery);
 
-    const char* const files[eImageCount] = {
-        "sliderbar.png",      "power_scale.png",    "threshold_scale",    "power_bar_bottom.png",
-        "power_bar_fill.png", "power_bar_top.png",  "rx2_bar_bottom.png", "rx2_bar_fill.png",
-        "rx2_bar_top.png",    "rx3_bar_bottom.png", "rx3_bar_fill.png",   "rx3_bar_top.png",
-        "threshold_rule.png", "auto_pwr.png",       "threshold_btn_rule2"};
     for (int i = 0; i < eImageCount; ++i)
-        m_images[i] = image(files[i]);
+        m_images[i] = image(imageFile(Image(i)));
 
     connect(HarmonicsAnalyzer::Get(), &HarmonicsAnalyzer::HarmonicData, this,
             &Bargraph::NewHarmonicData);

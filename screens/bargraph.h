@@ -50,6 +50,8 @@ public:
     using Placement = PowerBar::Placement<Image>;
     // Everything the view paints, in painting order.
     QVector<Placement> placements() const;
+    // The resource name of a picture (under ":/:/images/images/", or a bare alias).
+    static const char* imageFile(Image picture);
 
     int rx2BarHeight() const { return rx2Height; }
     int rx3BarHeight() const { return rx3Height; }

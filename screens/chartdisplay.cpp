@@ -9,6 +9,8 @@
 namespace {
 constexpr QSize kPlotSize(169, 194);
 constexpr int kPlotMargin = 2;
+// The chips sit in a row above the canvas; the span is written under it, clear of them.
+constexpr int kChipRow = 18;
 
 struct TimeSpan
 {
@@ -27,15 +29,15 @@ ChartDisplay::ChartDisplay(QWidget* parent)
 
     m_recorder = new ChartRecorder(ui->plotWidget);
     m_recorder->setGeometry(QRect(QPoint(0, 0), kPlotSize));
-    m_recorder->setContentsMargins(kPlotMargin, kPlotMargin, kPlotMargin, kPlotMargin);
+    m_recorder->setContentsMargins(kPlotMargin, kChipRow, kPlotMargin, kPlotMargin);
     QwtText title(QString::fromLatin1(kTimeSpans[1].title));
     title.setColor(Qt::white);
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(10);
+    font.setPixelSize(11);
     font.setBold(true);
     title.setFont(font);
-    title.setRenderFlags(Qt::AlignLeft | Qt::AlignVCenter);
-    m_recorder->setTitle(title);
+    title.setRenderFlags(Qt::AlignHCenter | Qt::AlignVCenter);
+    m_recorder->setFooter(title);
 
     HarmonicsAnalyzer* analyzer = HarmonicsAnalyzer::Get();
     connect(analyzer, &HarmonicsAnalyzer::HarmonicData, m_recorder,
@@ -57,7 +59,7 @@ ChartDisplay::~ChartDisplay() = default;
 
 QString ChartDisplay::plotTitle() const
 {
-    return m_recorder->title().text();
+    return m_recorder->footer().text();
 }
 
 void ChartDisplay::changeTimeDuration()
@@ -66,9 +68,9 @@ void ChartDisplay::changeTimeDuration()
     if (span < 0 || span >= int(std::size(kTimeSpans)))
         return;
     emit newTime(kTimeSpans[span].periodMs);
-    QwtText title = m_recorder->title();
+    QwtText title = m_recorder->footer();
     title.setText(QString::fromLatin1(kTimeSpans[span].title));
-    m_recorder->setTitle(title);
+    m_recorder->setFooter(title);
 }
 
 void ChartDisplay::doPlotTouchAction()

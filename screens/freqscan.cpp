@@ -206,6 +206,19 @@ void FreqScan::takeRange(const QuarnBusMsg& msg)
         showCurrentFrequency(true);
 }
 
+QColor FreqScan::markerColor() const
+{
+    return m_marker->linePen().color();
+}
+
+void FreqScan::setMarkerColor(const QColor& color)
+{
+    QPen pen = m_marker->linePen();
+    pen.setColor(color);
+    m_marker->setLinePen(pen);
+    replot();
+}
+
 void FreqScan::takeZone(const QuarnBusMsg& msg)
 {
     const quint8 steps = quint8(le16At(msg, kZoneSteps) & 0xFF);

@@ -4,6 +4,7 @@
 
 #include <qwt_plot.h>
 
+#include <QColor>
 #include <QVector>
 
 #include <sys/types.h>
@@ -18,6 +19,8 @@ class QwtPlotPicker;
 class FreqScan : public QwtPlot
 {
     Q_OBJECT
+    // The frequency marker's colour, set by the style sheet.
+    Q_PROPERTY(QColor markerColor READ markerColor WRITE setMarkerColor)
 public:
     enum HarmonicData
     {
@@ -32,6 +35,9 @@ public:
     static constexpr quint8 kAmbientAutoMode = 1;  // ambient data: the marker follows
 
     explicit FreqScan(QWidget* parent = nullptr);
+
+    QColor markerColor() const;
+    void setMarkerColor(const QColor& color);
     ~FreqScan() override;
 
     void setHarmonic(HarmonicData harmonic);

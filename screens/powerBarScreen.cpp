@@ -25,17 +25,27 @@ constexpr int kScaleY = 35;
 constexpr int kBottomY = 203;
 constexpr int kRuleBaseY = 201;
 constexpr int kAutoPowerBaseY = 194;
+// Rows of the figures 100, 50 and 0 in the scale picture (resources/tools/make_icons.py):
+// the automatic-power badge beside the marker steps clear of them.
+constexpr int kScaleFigureRows[][2] = {{2, 9}, {82, 89}, {165, 172}};
+constexpr int kAutoPowerSize = 19;
 constexpr unsigned char kTouchPulseMs = 50;
 constexpr unsigned int kVolumeVibrateEvery = 5;
 } // namespace
 
-PowerBarScreen::PowerBarScreen(int barLeft, QWidget* parent) : QWidget(parent), m_left(barLeft)
+const char* PowerBarScreen::imageFile(Image picture)
 {
-    const char* const files[eImageCount] = {
+    static const char* const files[eImageCount] = {
         "sliderbar.png",     "power_scale.png",    "power_bar_bottom.png", "power_bar_fill.png",
         "power_bar_top.png", "threshold_rule.png", "auto_pwr.png"};
+    return files[picture];
+}
+
+PowerBarScreen::PowerBarScreen(int barLeft, QWidget* parent) : QWidget(parent), m_left(barLeft)
+{
     for (int i = 0; i < eImageCount; ++i)
-        m_images[i] = QPixmap(QStringLiteral(":/:/images/images/") + QLatin1String(files[i]));
+        m_images[i] =
+            QPixmap(QStringLiteral(":/:/images/images/") + QLatin1String(imageFile(Image(i))));
 
     connect(HarmonicsAnalyzer::Get(), &HarmonicsAnalyzer::HarmonicData, this,
             &PowerBarScreen::NewHarmonicData);
@@ -93,8 +103,22 @@ QVector<PowerBarScreen::Placement> PowerBarScreen::placements() const
     const int offset = PowerBar::LevelOffset(PowerLevelUserSetting().Get());
     out.append({ePowerRule, m_left, kRuleBaseY - offset});
     if (TxPowerModeUserSetting().Get() == 1)
-        out.append({eAutoPower, m_left + kAutoPowerDx, kAutoPowerBaseY - offset});
+        out.append({eAutoPower, m_left + kAutoPowerDx, autoPowerTop(kAutoPowerBaseY - offset)});
     return out;
+}
+
+int PowerBarScreen::autoPowerTop(int levelTop)
+{
+    for (const auto& rows : kScaleFigureRows) {
+        const int top = kScaleY + rows[0] - 1;
+        const int bottom = kScaleY + rows[1] + 1;
+        if (levelTop + kAutoPowerSize <= top || levelTop >= bottom)
+            continue;
+        // To the nearer side of the figure.
+        const bool above = levelTop + kAutoPowerSize / 2 < (top + bottom) / 2;
+        return above ? top - kAutoPowerSize : bottom;
+    }
+    return levelTop;
 }
 
 void PowerBarScreen::paintEvent(QPaintEvent*)

@@ -46,6 +46,8 @@ public:
 
     // Everything the bar paints, in painting order, for the settings as they are stored.
     QVector<Placement> placements() const;
+    // The picture's resource name under ":/:/images/images/".
+    static const char* imageFile(Image picture);
     Touch touchAt(const QPoint& pos) const;
 
     int powerBarHeight() const { return powerHeight; }
@@ -77,6 +79,10 @@ protected:
     int powerHeight = 0;
 
 private:
+    // Where the automatic-power badge goes for the marker's row: beside it, clear of the
+    // scale's figures.
+    static int autoPowerTop(int levelTop);
+
     int m_left;
     VolumeButtons* m_volume = nullptr; // holds the volume mode
     QPixmap m_images[eImageCount];

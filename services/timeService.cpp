@@ -53,10 +53,20 @@ void TimeService::ReceiveBusMsg(QuarnBusMsg msg)
 void TimeService::handleGetResponse(const QuarnBusMsg& msg)
 {
     const RtcGetDateTimeMsg answer(msg);
-    if (!m_oscillatorLost && answer.DidOscillatorStop()) {
+    const bool stopped = answer.DidOscillatorStop();
+    if (stopped) {
+        // Both times can only lag: a stopped clock holds the time it stopped at, and a
+        // system clock that the RTC never set counts from the board's own start. The later
+        // one is the nearer to the truth.
+        const QDateTime held = answer.GetDateTime();
+        if (held.isValid())
+            m_stoppedClockLeadMs = qMax<qint64>(0, Board::Get().Now().msecsTo(held));
+    }
+    if (!m_oscillatorLost && stopped) {
         m_oscillatorLost = true;
         emit RtcLostOscillator();
     }
+    setClockStopped(stopped);
     applyUnlessStale(msg);
     m_initialSyncDone = true;
     m_retryTimer->stop();
@@ -64,7 +74,23 @@ void TimeService::handleGetResponse(const QuarnBusMsg& msg)
 
 void TimeService::handleSetResponse(const QuarnBusMsg& msg)
 {
+    setClockStopped(RtcGetDateTimeMsg(msg).DidOscillatorStop());
     applyUnlessStale(msg);
+}
+
+void TimeService::setClockStopped(bool stopped)
+{
+    if (!stopped)
+        m_stoppedClockLeadMs = 0;
+    if (stopped == m_clockStopped)
+        return;
+    m_clockStopped = stopped;
+    emit ClockStoppedChanged(stopped);
+}
+
+QDateTime TimeService::ProposedDateTime() const
+{
+    return Board::Get().Now().addMSecs(m_stoppedClockLeadMs);
 }
 
 void TimeService::applyUnlessStale(const QuarnBusMsg& msg)
@@ -99,6 +125,8 @@ void TimeService::setSystemTime(const QDateTime& dateTime)
 
 void TimeService::SetDateTime(const QDateTime& dateTime)
 {
+    // The operator's time is the best there is from now on.
+    m_stoppedClockLeadMs = 0;
     setSystemTime(dateTime);
     QuarnBus::Get()->sendMsg(RtcSetDateTimeMsg(dateTime, BusId::Bbm));
 }

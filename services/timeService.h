@@ -23,10 +23,17 @@ public:
     // Operator input: the system clock follows at once, the RTC is written after it.
     void SetDateTime(const QDateTime& dateTime);
     bool DidRtcLoseOscillator() const { return m_oscillatorLost; }
+    // The battery board's clock reports a stopped oscillator: from such an answer until one
+    // without the flag, which the board gives once its clock has been set.
+    bool IsClockStopped() const { return m_clockStopped; }
+    // The best time there is to offer the operator: the system clock, or while the clock is
+    // stopped and not yet set, the time the stopped clock held if that is later.
+    QDateTime ProposedDateTime() const;
 
 signals:
     void RtcLostOscillator();
     void TimeChanged();
+    void ClockStoppedChanged(bool stopped);
 
 public slots:
     void ReceiveBusMsg(QuarnBusMsg msg);
@@ -41,8 +48,12 @@ private:
     void applyIfNeeded(const QDateTime& rtcTime);
     void setSystemTime(const QDateTime& dateTime);
     void requestRtcTime();
+    void setClockStopped(bool stopped);
 
     QTimer* m_retryTimer = nullptr;
     bool m_initialSyncDone = false;
     bool m_oscillatorLost = false;
+    bool m_clockStopped = false;
+    // How far the stopped clock's time lay ahead of the system clock when it answered.
+    qint64 m_stoppedClockLeadMs = 0;
 };

@@ -1,12 +1,15 @@
 #include "setup/dateAndTimeSettingSubscreen.h"
 
-#include "board/board.h"
 #include "services/timeService.h"
 #include "shell/hapticService.h"
 #include "ui_dateAndTimeSettingSubscreen.h"
 
+#include <QTimer>
+
 namespace {
 constexpr unsigned char kCalendarPulseMs = 50;
+constexpr unsigned int kStepPulseEvery = 5; // as the volume steps
+constexpr int kClockFollowMs = 1000;
 
 QString twoDigits(int value)
 {
@@ -21,6 +24,15 @@ DateAndTimeSettingSubscreen::DateAndTimeSettingSubscreen(QWidget* parent)
 {
     ui->setupUi(this);
     ui->calendarWidget->setMinimumDate(kEarliestDate);
+    // Held, the steps repeat ten times a second: a pulse on each would buzz.
+    for (HapticPushButton* step : {ui->hourIncrementButton, ui->hourDecrementButton,
+                                   ui->minuteIncrement, ui->minuteDecrement})
+        step->setVibrateModuloWhenAutoRepeat(kStepPulseEvery);
+
+    // The labels follow the clock while shown, so that SetTimeShown() writes what they show.
+    m_clockTimer = new QTimer(this);
+    m_clockTimer->setInterval(kClockFollowMs);
+    connect(m_clockTimer, &QTimer::timeout, this, &DateAndTimeSettingSubscreen::followClock);
 }
 
 DateAndTimeSettingSubscreen::~DateAndTimeSettingSubscreen() = default;
@@ -37,16 +49,52 @@ QDateTime DateAndTimeSettingSubscreen::StepMinute(const QDateTime& now, int step
     return QDateTime(now.date(), QTime(now.time().hour(), minute), now.timeSpec());
 }
 
+QDateTime DateAndTimeSettingSubscreen::Now()
+{
+    const QDateTime proposed = TimeService::Get()->ProposedDateTime();
+    if (proposed.date() >= kEarliestDate)
+        return proposed;
+    return QDateTime(kEarliestDate, proposed.time(), proposed.timeSpec());
+}
+
 void DateAndTimeSettingSubscreen::RefreshUi()
 {
-    RefreshUi(Board::Get().Now());
+    RefreshUi(Now());
+}
+
+void DateAndTimeSettingSubscreen::showEvent(QShowEvent* event)
+{
+    SettingSubscreenWidget::showEvent(event);
+    m_clockTimer->start();
+}
+
+void DateAndTimeSettingSubscreen::hideEvent(QHideEvent* event)
+{
+    m_clockTimer->stop();
+    SettingSubscreenWidget::hideEvent(event);
+}
+
+void DateAndTimeSettingSubscreen::followClock()
+{
+    // The calendar only when the day changed: selecting it again would turn back a month
+    // the operator paged to.
+    const QDateTime now = Now();
+    if (now.date() != ui->calendarWidget->selectedDate())
+        RefreshUi(now);
+    else
+        showTime(now.time());
 }
 
 void DateAndTimeSettingSubscreen::RefreshUi(const QDateTime& dt)
 {
     ui->calendarWidget->setSelectedDate(dt.date());
-    ui->hourLabel->setText(twoDigits(dt.time().hour()));
-    ui->minuteLabel->setText(twoDigits(dt.time().minute()));
+    showTime(dt.time());
+}
+
+void DateAndTimeSettingSubscreen::showTime(const QTime& time)
+{
+    ui->hourLabel->setText(twoDigits(time.hour()));
+    ui->minuteLabel->setText(twoDigits(time.minute()));
 }
 
 void DateAndTimeSettingSubscreen::CommonSetAndRefresh(const QDateTime& dt)
@@ -59,28 +107,33 @@ void DateAndTimeSettingSubscreen::CommonSetAndRefresh(const QDateTime& dt)
 // were drawn.
 void DateAndTimeSettingSubscreen::on_hourIncrementButton_clicked()
 {
-    CommonSetAndRefresh(StepHour(Board::Get().Now(), +1));
+    CommonSetAndRefresh(StepHour(Now(), +1));
 }
 
 void DateAndTimeSettingSubscreen::on_hourDecrementButton_clicked()
 {
-    CommonSetAndRefresh(StepHour(Board::Get().Now(), -1));
+    CommonSetAndRefresh(StepHour(Now(), -1));
 }
 
 void DateAndTimeSettingSubscreen::on_minuteIncrement_clicked()
 {
-    CommonSetAndRefresh(StepMinute(Board::Get().Now(), +1));
+    CommonSetAndRefresh(StepMinute(Now(), +1));
 }
 
 void DateAndTimeSettingSubscreen::on_minuteDecrement_clicked()
 {
-    CommonSetAndRefresh(StepMinute(Board::Get().Now(), -1));
+    CommonSetAndRefresh(StepMinute(Now(), -1));
 }
 
 void DateAndTimeSettingSubscreen::on_calendarWidget_clicked(const QDate& date)
 {
-    QDateTime dt = Board::Get().Now();
+    QDateTime dt = Now();
     dt.setDate(date);
     CommonSetAndRefresh(dt);
     HapticService::Get()->OneShotVibrateIfEnabled(kCalendarPulseMs);
+}
+
+void DateAndTimeSettingSubscreen::SetTimeShown()
+{
+    CommonSetAndRefresh(Now());
 }

@@ -1,5 +1,6 @@
 #include "setup/setupscreen.h"
 
+#include "services/timeService.h"
 #include "settings/userSettingsService.h"
 #include "setup/autoPowerOffSettingSubscreen.h"
 #include "setup/chartTimeSettingSubscreen.h"
@@ -62,6 +63,12 @@ SetupScreen::SetupScreen(QWidget* parent) : QWidget(parent), ui(std::make_unique
 
     connect(ui->homeButton, &QAbstractButton::clicked, this, &SetupScreen::homeSelected);
     connect(ui->homeButton, &QAbstractButton::clicked, this, &SetupScreen::HomeSelectedActions);
+    connect(ui->leftArrowButton, &QAbstractButton::clicked, this, [this] {
+        if (!m_returnOnBack)
+            return;
+        m_returnOnBack = false;
+        emit backSelected();
+    });
     connect(ui->leftArrowButton, &QAbstractButton::clicked, stack,
             &SlidingStackedWidget::setCurrentDefaultDirectionLeftToRight);
     connect(ui->rightArrowButton, &QAbstractButton::clicked, stack,
@@ -78,7 +85,8 @@ SetupScreen::SetupScreen(QWidget* parent) : QWidget(parent), ui(std::make_unique
     add(eVibrateSub, new SetupVibrateSettingSubScreen(this));
     add(eBrightnessSub, new SetupBrightnessSettingSubScreen(this));
     add(eFreqModeSub, new FreqModeSettingSubscreen(this));
-    addSubScreen(eDateAndTimeSub, new DateAndTimeSettingSubscreen(this));
+    auto* dateAndTime = new DateAndTimeSettingSubscreen(this);
+    addSubScreen(eDateAndTimeSub, dateAndTime);
     add(eTxPowerModeSub, new TxPowerModeSettingSubscreen(this));
     add(eVolumeMuteSub, new VolumeMuteSettingSubscreen(this));
     add(eAutoPowerOffSub, new AutoPowerOffSettingSubscreen(this));
@@ -94,6 +102,12 @@ SetupScreen::SetupScreen(QWidget* parent) : QWidget(parent), ui(std::make_unique
 
     connect(UserSettingsService::Get(), &UserSettingsService::UserSettingsChanged, this,
             &SetupScreen::refreshShownSubScreen);
+    // "Set" takes the place of the right arrow, which subscreens do not use: the date and
+    // time subscreen has no room left for a button.
+    connect(ui->setClockButton, &QAbstractButton::clicked, dateAndTime,
+            &DateAndTimeSettingSubscreen::SetTimeShown);
+    connect(TimeService::Get(), &TimeService::ClockStoppedChanged, this,
+            &SetupScreen::showSetClock);
     buildStateMachine();
 }
 
@@ -150,17 +164,25 @@ void SetupScreen::onSubScreenSelected(SetupSubScreenT whichSub)
     const auto index = m_subScreenIndex.constFind(whichSub);
     if (index != m_subScreenIndex.cend())
         ui->stackedSetupWidget->slideInIdx(*index);
+    m_dateAndTimeShown = whichSub == eDateAndTimeSub;
+    // From the top pages the subscreen state does it once the right arrow is gone.
+    if (ui->rightArrowButton->isHidden())
+        showSetClock();
     // The volume subscreen shows the level itself; the status bar's overlay would cover it.
     UserSettingsService::Get()->SetVolumeNotificationsEnabled(whichSub != eVolumeMuteSub);
 }
 
 void SetupScreen::HomeSelectedActions()
 {
+    m_returnOnBack = false;
     UserSettingsService::Get()->SetVolumeNotificationsEnabled(true);
 }
 
 void SetupScreen::configureForTopPage()
 {
+    m_returnOnBack = false;
+    m_dateAndTimeShown = false;
+    showSetClock();
     ui->rightArrowButton->show();
     ui->leftArrowButton->setIcon(arrowIcon("straight_arrow_left.png"));
     ui->leftArrowButton->setIconSize(kArrowIconSize);
@@ -170,9 +192,16 @@ void SetupScreen::configureForTopPage()
 void SetupScreen::configureForSubPage()
 {
     ui->rightArrowButton->hide();
+    showSetClock();
     ui->leftArrowButton->setIcon(arrowIcon("curved_arrow_left.png"));
     ui->leftArrowButton->setIconSize(kArrowIconSize);
     ui->leftArrowButton->show();
+}
+
+void SetupScreen::showSetClock()
+{
+    // A stopped clock left without a touch stays stopped: "Set" takes the time shown.
+    ui->setClockButton->setVisible(m_dateAndTimeShown && TimeService::Get()->IsClockStopped());
 }
 
 namespace {
@@ -238,9 +267,11 @@ void SetupScreen::dropRetiredRegionScreens()
         m_subScreenIndex[it.key()] = stack->indexOf(it.value());
 }
 
-void SetupScreen::ShowDateAndTime()
+void SetupScreen::ShowDateAndTime(bool returnOnBack)
 {
     m_page3->on_dateTimeButton_clicked();
+    // After the page's signal: only a return to the top pages clears it again.
+    m_returnOnBack = returnOnBack;
 }
 
 void SetupScreen::refreshShownSubScreen()

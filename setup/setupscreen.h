@@ -33,6 +33,8 @@ public:
 
 signals:
     void homeSelected();
+    // Back on a subscreen that was opened from another screen: that screen comes back.
+    void backSelected();
 
 public slots:
     void onSubScreenSelected(SetupSubScreenT whichSub);
@@ -40,14 +42,16 @@ public slots:
     void configureForSubPage();
     void HomeSelectedActions();
     void matchCountryScreenToHeadType(eHeadTypeIdT headType);
-    // Opens the date and time subscreen as its button on page 3 does.
-    void ShowDateAndTime();
+    // Opens the date and time subscreen as its button on page 3 does. returnOnBack: it was
+    // opened from another screen, and its back arrow returns there (backSelected()).
+    void ShowDateAndTime(bool returnOnBack = false);
 
 private:
     void addSubScreen(SetupSubScreenT code, QWidget* subScreen);
     void buildStateMachine();
     void refreshShownSubScreen();
     void dropRetiredRegionScreens();
+    void showSetClock();
 
     std::unique_ptr<Ui::SetupScreen> ui;
     QStateMachine* m_stateMachine = nullptr;
@@ -58,4 +62,6 @@ private:
     // The subscreens that edit settings follow changes made elsewhere while they are shown.
     QList<SettingSubscreenWidget*> m_settingSubScreens;
     QList<QWidget*> m_retiredRegionScreens;
+    bool m_returnOnBack = false;
+    bool m_dateAndTimeShown = false;
 };

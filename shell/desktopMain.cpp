@@ -1,6 +1,7 @@
 #include "board/board.h"
 #include "bus/quarnBus.h"
 #include "shell/frameTally.h"
+#include "shell/headRestartWatch.h"
 #include "shell/quarn24ex.h"
 #include "shell/startup.h"
 
@@ -39,6 +40,12 @@ int main(int argc, char* argv[])
     Board::Get().PrepareSandbox();
     if (parser.isSet(capture))
         Board::UseCaptureFile(QDir().absoluteFilePath(parser.value(capture)));
+    // The head does not hold this computer's power: its power cut ends the program, with
+    // the status on which scripts/demo starts it again.
+    HeadRestartWatch restartWatch;
+    restartWatch.install();
+    QObject::connect(&restartWatch, &HeadRestartWatch::programEnd, &app,
+                     [](int status) { QCoreApplication::exit(status); });
     auto window = StartInstrument(app);
     FrameTally tally(QuarnBus::Get());
     const int code = app.exec();

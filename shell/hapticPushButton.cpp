@@ -2,6 +2,7 @@
 
 #include "shell/hapticService.h"
 
+#include <QMouseEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTimer>
@@ -9,21 +10,27 @@
 HapticPushButton::HapticPushButton(const QIcon& icon, const QString& text, QWidget* parent)
     : QPushButton(icon, text, parent)
 {
-    deferConnection();
+    connectSignals();
 }
 
 HapticPushButton::HapticPushButton(const QString& text, QWidget* parent) : QPushButton(text, parent)
 {
-    deferConnection();
+    connectSignals();
 }
 
 HapticPushButton::HapticPushButton(QWidget* parent) : QPushButton(parent)
 {
-    deferConnection();
+    connectSignals();
 }
 
-void HapticPushButton::deferConnection()
+void HapticPushButton::connectSignals()
 {
+    // A click while the button is still down is an auto-repeat step; the click of a release
+    // or of click() comes after the button went up.
+    connect(this, &QAbstractButton::clicked, this, [this] {
+        if (isDown())
+            m_repeatedThisHold = true;
+    });
     // One event-loop pass later, so that our reaction comes after the creator's wiring.
     QTimer::singleShot(0, this, &HapticPushButton::ConnectWithBaseSignal);
 }
@@ -44,9 +51,24 @@ void HapticPushButton::VibrateOnClick()
     ++m_pressCount;
 }
 
+void HapticPushButton::mousePressEvent(QMouseEvent* event)
+{
+    m_repeatedThisHold = false;
+    QPushButton::mousePressEvent(event);
+}
+
 void HapticPushButton::mouseReleaseEvent(QMouseEvent* event)
 {
+    const bool endsRepeat = m_repeatedThisHold && isDown() && event->button() == Qt::LeftButton;
+    if (endsRepeat) {
+        // Up before the base class sees the release: it then clicks no more.
+        setDown(false);
+        emit released();
+    }
     QPushButton::mouseReleaseEvent(event);
+    if (endsRepeat)
+        event->accept();
+    m_repeatedThisHold = false;
     m_pressCount = 0;
 }
 

@@ -3,6 +3,8 @@
 #include <QPushButton>
 
 // A push button that gives a vibration pulse on every press when touch feedback is on.
+// Held while auto-repeating, it steps with the repeats only: Qt would end the hold with one
+// more click on release, a step the operator never saw coming.
 class HapticPushButton : public QPushButton
 {
     Q_OBJECT
@@ -24,12 +26,14 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void deferConnection();
+    void connectSignals();
 
     unsigned char m_vibrateMsec = 50;
     unsigned int m_repeatModulo = 0;
     unsigned int m_pressCount = 0;
+    bool m_repeatedThisHold = false; // an auto-repeat click came since the last press
 };

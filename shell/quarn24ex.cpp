@@ -101,9 +101,8 @@ void Quarn24EX::makeConnections()
 
     // A stopped clock: the notice leads the operator to the date and time subscreen.
     auto* clockNotice = new ClockNotice(this);
-    connect(clockNotice, &ClockNotice::setDateTimeSelected, this, &Quarn24EX::doSetupScreen);
-    connect(clockNotice, &ClockNotice::setDateTimeSelected, setupScreen,
-            &SetupScreen::ShowDateAndTime);
+    connect(clockNotice, &ClockNotice::setDateTimeSelected, this, &Quarn24EX::doDateAndTime);
+    connect(setupScreen, &SetupScreen::backSelected, this, [this] { slideTo(pageBeforeSetup); });
     // An update that failed after changing the unit is shown at every start until one
     // completes.
     TscSDCardUpdateDialog::ShowFailedUpdateNotice(this);
@@ -182,6 +181,10 @@ QWidget* Quarn24EX::page(Page index) const
 
 void Quarn24EX::slideTo(Page page, bool lowerBackground)
 {
+    // The stack's current page changes only once a slide is done.
+    if (page == eSetupPage && shownPage != eSetupPage)
+        pageBeforeSetup = shownPage;
+    shownPage = page;
     ui->stackedWidget->slideInIdx(page);
     if (lowerBackground)
         ui->stackedWidget->setStyleSheet(QLatin1String(kLowerBackground));
@@ -214,6 +217,15 @@ void Quarn24EX::doChartRecorder()
 void Quarn24EX::doSetupScreen()
 {
     slideTo(eSetupPage, false);
+}
+
+void Quarn24EX::doDateAndTime()
+{
+    // From another screen the subscreen's back arrow returns there; from within setup it
+    // goes back to setup's page as always.
+    const bool fromElsewhere = shownPage != eSetupPage;
+    doSetupScreen();
+    setupScreen->ShowDateAndTime(fromElsewhere);
 }
 
 void Quarn24EX::getData()

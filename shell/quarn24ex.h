@@ -50,6 +50,8 @@ public slots:
     void doSpectral();
     void doChartRecorder();
     void doSetupScreen();
+    // The date and time subscreen, as the clock notice asks for it.
+    void doDateAndTime();
     void getData();
     void doProcessSwUpdateScreen();
     // The serial line to the head is missing: one notice per loss, gone once it opens.
@@ -79,5 +81,7 @@ private:
     QPointer<PanelMessageBox> lineNotice;
     bool lineNoticeShown = false; // for this loss of the line
     QPointer<PanelMessageBox> headNotice;
-    bool headNoticeShown = false; // for this silence of the head
+    bool headNoticeShown = false;     // for this silence of the head
+    Page shownPage = eHomePage;       // the page shown or sliding in
+    Page pageBeforeSetup = eHomePage; // where a subscreen opened from elsewhere returns
 };

@@ -250,6 +250,28 @@ int main(int argc, char* argv[])
         log.note(present ? QStringLiteral("line opened") : QStringLiteral("line closed"));
     });
 
+    QFile out;
+    out.open(stdout, QIODevice::WriteOnly);
+    auto announceLine = [&] {
+        out.write(QStringLiteral("quarn-headsim: line %1%2\n")
+                      .arg(line->slaveName(),
+                           cli.link.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(cli.link))
+                      .toLocal8Bit());
+        out.flush();
+    };
+    // The link is gone while the power is off, as the line is, and then names the new one.
+    QObject::connect(&sim, &HeadSim::powerCut, &app, [&] {
+        log.note(QStringLiteral("power cut by the keypad controller's reset; booting in %1 ms")
+                     .arg(cli.options.powerOffMs));
+        removeLink(cli.link, line->slaveName());
+    });
+    QObject::connect(&sim, &HeadSim::booted, &app, [&] {
+        if (!cli.link.isEmpty())
+            makeLink(cli.link, line->slaveName());
+        log.note(QStringLiteral("booted on %1").arg(line->slaveName()));
+        announceLine();
+    });
+
     // Signals arrive through a socket pair so that they are handled in the event loop.
     ::socketpair(AF_UNIX, SOCK_STREAM, 0, s_signalPipe);
     QSocketNotifier signalNotifier(s_signalPipe[1], QSocketNotifier::Read);
@@ -275,13 +297,7 @@ int main(int argc, char* argv[])
     for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1, SIGUSR2})
         std::signal(signal, &onSignal);
 
-    QFile out;
-    out.open(stdout, QIODevice::WriteOnly);
-    out.write(QStringLiteral("quarn-headsim: line %1%2\n")
-                  .arg(line->slaveName(),
-                       cli.link.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(cli.link))
-                  .toLocal8Bit());
-    out.flush();
+    announceLine();
     log.note(QStringLiteral("head on %1, seed %2").arg(line->slaveName()).arg(cli.options.seed));
 
     const int result = app.exec();

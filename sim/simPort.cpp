@@ -82,6 +82,13 @@ void SimPort::send(char srcId, const QuarnBusMsg& msg)
         m_delayTimer.start(int(due - now));
 }
 
+void SimPort::dropHeldBack()
+{
+    m_delayed.clear();
+    m_delayTimer.stop();
+    m_quietUntilMs = 0;
+}
+
 void SimPort::writeDue()
 {
     const qint64 now = m_clock.elapsed();
@@ -95,6 +102,8 @@ void SimPort::writeDue()
 
 void SimPort::write(const QByteArray& bytes, bool intact)
 {
+    if (!m_line->isOpen())
+        return; // the power is off
     const auto* pty = qobject_cast<PtyDevice*>(m_line);
     const int unheard = pty ? pty->unheardWrites() : 0;
     m_line->write(bytes);

@@ -50,6 +50,7 @@ public:
     ~SimPort() override;
 
     void setLog(FrameLog* log) { m_log = log; }
+    QIODevice* line() const { return m_line; }
 
     void send(char srcId, const QuarnBusMsg& msg);
     // A held port sends nothing and counts nothing, so that its counters can be compared
@@ -59,6 +60,8 @@ public:
     void resume() { m_held = false; }
     // Silences one controller from now on, or lets it speak again (as --silent does).
     void setSilent(char busId, bool silent) { m_faults.silent.set(quint8(busId), silent); }
+    // The power went: frames a delay or a reset's quiet still holds back never leave.
+    void dropHeldBack();
 
     Counters counters() const { return m_counters; }
     LineFaults::Counters lineCounters() const { return m_lineFaults.counters(); }

@@ -20,7 +20,7 @@ void ColorBarDisplayDialog::TimerExpired()
     // Its own sheet: the panel's style sheet sets a smaller size for every dialog label. The
     // caption sits on the blue band, where the sheet's light text reads well.
     m_caption->setStyleSheet(QStringLiteral("background: transparent; font-size: 22pt;"));
-    m_caption->setGeometry(20, height() / 2, width(), 40);
+    m_caption->setGeometry(20, height() / 2, width() - 40, 40);
     m_caption->show();
 }
 

@@ -4,6 +4,7 @@
 #include "update/diagnostics.h"
 
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -35,7 +36,9 @@ DiagnosticsDialog::~DiagnosticsDialog() = default;
 void DiagnosticsDialog::appendLine(const QString& line)
 {
     QPlainTextEdit* text = m_ui->plainTextEdit;
-    text->appendPlainText(line);
+    // A line wraps between words only: "read-only" stays whole on the narrow panel.
+    static const QRegularExpression kInWordHyphen(QStringLiteral("(?<=\\w)-(?=\\w)"));
+    text->appendPlainText(QString(line).replace(kInWordHyphen, QString(QChar(0x2011))));
     if (!isFailure(line) || !m_failColor.isValid())
         return;
     QTextCursor cursor(text->document()->lastBlock());

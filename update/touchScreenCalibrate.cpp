@@ -1,5 +1,6 @@
 #include "update/touchScreenCalibrate.h"
 
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -11,6 +12,23 @@ TouchScreenCalibrate::TouchScreenCalibrate(QWidget* parent) : QDialog(parent)
     // Covering the panel as the only window of a modal run, the dialog gets every tap
     // without a mouse grab (which Qt's framebuffer platforms do not offer).
     setWindowState(Qt::WindowMaximized);
+    // A label, so that the style sheet gives it its colour; taps go through it.
+    m_step = new QLabel(this);
+    m_step->setObjectName(QStringLiteral("stepLabel"));
+    m_step->setAlignment(Qt::AlignCenter);
+    m_step->setAttribute(Qt::WA_TransparentForMouseEvents);
+    showStep();
+}
+
+void TouchScreenCalibrate::showStep()
+{
+    m_step->setText(QStringLiteral("%1 of %2").arg(qMin(m_taps.size() + 1, kPoints)).arg(kPoints));
+    m_step->setGeometry(0, height() / 4, width(), height() / 8);
+}
+
+void TouchScreenCalibrate::resizeEvent(QResizeEvent*)
+{
+    showStep();
 }
 
 QVector<QPointF> TouchScreenCalibrate::ScreenPoints(const QSize& size)
@@ -44,10 +62,6 @@ void TouchScreenCalibrate::paintEvent(QPaintEvent*)
                      Qt::black);
     painter.fillRect(target.x() - kBarWidth / 2, target.y() - kBarLength / 2, kBarWidth, kBarLength,
                      Qt::black);
-    // Which tap this is, away from every target.
-    painter.setPen(Qt::darkGray);
-    painter.drawText(QRect(0, height() / 4, width(), height() / 8), Qt::AlignCenter,
-                     QStringLiteral("%1 of %2").arg(m_taps.size() + 1).arg(kPoints));
 }
 
 void TouchScreenCalibrate::mouseReleaseEvent(QMouseEvent* event)
@@ -57,8 +71,10 @@ void TouchScreenCalibrate::mouseReleaseEvent(QMouseEvent* event)
     // The panel's own coordinates: the dialog covers it, so they are the screen's.
     m_targets.append(CurrentTarget());
     m_taps.append(event->localPos());
-    if (m_taps.size() == kPoints)
+    if (m_taps.size() == kPoints) {
         accept();
-    else
+    } else {
+        showStep();
         update();
+    }
 }

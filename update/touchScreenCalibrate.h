@@ -4,6 +4,8 @@
 
 #include <QDialog>
 #include <QPointF>
+
+class QLabel;
 #include <QVector>
 
 // Five crosshairs, one after the other, each to be tapped: top-left, bottom-left,
@@ -32,8 +34,12 @@ public slots:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void showStep();
+
+    QLabel* m_step = nullptr; // which tap this is, away from every target
     QVector<QPointF> m_taps;
     // The target shown at each tap: the window may still be settling into its size.
     QVector<QPointF> m_targets;

@@ -11,6 +11,14 @@
 #include <QPointer>
 #include <QTimer>
 
+namespace {
+TscSDCardUpdateDialog::RestartWatch& restartWatch()
+{
+    static TscSDCardUpdateDialog::RestartWatch watch;
+    return watch;
+}
+} // namespace
+
 TscSDCardUpdateDialog::TscSDCardUpdateDialog(QWidget* parent)
     : QDialog(parent), ui(std::make_unique<Ui::TscSDCardUpdateDialog>()),
       m_worker(new SDCardUpdate(this))
@@ -116,6 +124,11 @@ void TscSDCardUpdateDialog::ShowFailedUpdateNotice(QWidget* panel)
             panel);
         box->setObjectName(QStringLiteral("failedUpdateNotice"));
     });
+}
+
+void TscSDCardUpdateDialog::SetRestartWatch(RestartWatch watch)
+{
+    restartWatch() = std::move(watch);
 }
 
 void TscSDCardUpdateDialog::showStage(const QString& text, bool ok, bool cancel, int progress)
@@ -264,6 +277,8 @@ void TscSDCardUpdateDialog::on_okButton_clicked()
         m_worker->requestStop();
         QuarnBus::Get()->sendMsg(MasterResetRequest(BusId::Hcc));
         QuarnBus::Get()->sendMsg(MasterResetRequest(BusId::Key));
+        if (restartWatch())
+            restartWatch()(*this);
         break;
     default:
         break;

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QMutex>
 
+#include <functional>
 #include <memory>
 #include <sys/types.h>
 
@@ -42,6 +43,12 @@ public:
     // At start: a notice over panel while an update that failed after changing the unit is
     // on record.
     static void ShowFailedUpdateNotice(QWidget* panel);
+
+    // Runs after the final resets, from now on (an empty one for none). The board has none:
+    // the keypad controller's reset takes the unit's power, and the program with it. The
+    // desktop build, whose power the head does not hold, watches for the head's restart.
+    using RestartWatch = std::function<void(TscSDCardUpdateDialog& dialog)>;
+    static void SetRestartWatch(RestartWatch watch);
 
 signals:
     void checkSD();

@@ -332,7 +332,8 @@ def bar_graph():
         f'<path d="M90 2 L84 6.5 L90 11 Z" fill="{AMBER}"/>'
         f'<rect x="5" y="6" width="24" height="1" fill="{AMBER}"/>'
         f'<rect x="61" y="6" width="24" height="1" fill="{AMBER}"/>'
-        f'<path d="M31 6.5 H59" stroke="{AMBER}" stroke-width="1" stroke-dasharray="2,2" stroke-opacity="0.7"/>')
+        # Across the scale only beside its figures (centred on column 46): never through them.
+        f'<path d="M31 6.5 H38 M54 6.5 H59" stroke="{AMBER}" stroke-width="1" stroke-dasharray="2,2" stroke-opacity="0.7"/>')
 
 
 # ---------------------------------------------------------------- channel toggles, 40 x 26
@@ -381,7 +382,7 @@ def keycap(glyph, label, glyph_color=INK):
     return (f'<rect x="2" y="2" width="52" height="52" rx="11" fill="url(#cap)" stroke="{EDGE}" stroke-width="1.5"/>'
             '<rect x="8" y="3.5" width="40" height="1.2" rx="0.6" fill="#ffffff" fill-opacity="0.18"/>'
             f'<g fill="{glyph_color}" stroke="{glyph_color}">{glyph}</g>'
-            + text(28, 47.5, label, 7.5, INK_DIM))
+            + text(28, 48.5, label, 9, TEXT))
 
 
 CAP = lin("cap", [(0, "#55565b"), (1, "#2c2d31")])

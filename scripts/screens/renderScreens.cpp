@@ -3,6 +3,7 @@
 
 #include "board/board.h"
 #include "bus/quarnBus.h"
+#include "bus/rtcSetDateTimeMsg.h"
 #include "resources/quarnResources.h"
 #include "screens/chartrecorder.h"
 #include "screens/freqscan.h"
@@ -11,6 +12,7 @@
 #include "screens/spectralAnalysis.h"
 #include "services/metaScreenShot.h"
 #include "services/sdCardMonitor.h"
+#include "services/timeService.h"
 #include "services/versionInfo.h"
 #include "settings/adminOptionsSettings.h"
 #include "settings/userSettingsService.h"
@@ -339,14 +341,27 @@ int main(int argc, char** argv)
         panel.save(out + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
     };
 
-    Board::Get().SetSystemTime(QDateTime(QDate(2026, 12, 9), QTime(9, 41, 0)));
+    // The battery board's clock stopped last evening: the notice, the date and time
+    // subscreen with its "Set", and the subscreen once the clock runs again. The time
+    // service sets the picture's time, so that the status bar shows it at once.
+    TimeService::Get()->SetDateTime(QDateTime(QDate(2026, 12, 9), QTime(9, 41, 0)));
+    const auto clockBody = [](const QDateTime& time, bool stopped) {
+        QByteArray body = RtcSetDateTimeMsg(time, BusId::Tsc).body;
+        if (stopped)
+            body[0] = char(body.at(0) | 0x80);
+        return body;
+    };
+    line->feed(fromHead(BusId::Bbm, eRtcGetDateTimeMsg,
+                        clockBody(QDateTime(QDate(2026, 12, 8), QTime(17, 5, 0)), true)));
     auto* notice = window.findChild<ClockNotice*>();
-    notice->Show();
     settle(300);
     if (QMessageBox* box = notice->box()) {
         shootBox(box, "clock_notice");
         box->defaultButton()->click();
         settle(700);
+        shoot("clock_set");
+        setup->findChild<QAbstractButton*>(QStringLiteral("setClockButton"))->click();
+        line->feed(fromHead(BusId::Bbm, eRtcSetDateTimeMsg, clockBody(Board::Get().Now(), false)));
         shoot("setup_date_time");
     }
 

@@ -121,7 +121,7 @@ private slots:
         QRadioButton radio(QStringLiteral("Tone"));
         button.ensurePolished();
         radio.ensurePolished();
-        QCOMPARE(button.palette().color(QPalette::ButtonText), QColor(0xb1, 0xb1, 0xb1));
+        QCOMPARE(button.palette().color(QPalette::ButtonText), QColor(0xe6, 0xe6, 0xe6));
         qApp->setStyleSheet(QString());
     }
 

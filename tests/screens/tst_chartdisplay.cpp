@@ -181,7 +181,7 @@ private slots:
             QCOMPARE(m_view->plotTitle(), titles.at(i));
             QCOMPARE(m_chart->tickPeriod(), periods.at(i));
         }
-        QCOMPARE(m_chart->title().color(), QColor(Qt::white));
+        QCOMPARE(m_chart->footer().color(), QColor(Qt::white));
     }
 
     void chartTimeOutOfRange_changesNothing()

@@ -195,6 +195,35 @@ private slots:
         m_line->feed(rtcAnswer(eRtcSetDateTimeMsg, thursday));
         QCOMPARE(changed.count(), 1);
     }
+
+    // Both only lag, the stopped clock and a system clock it never set: the later is
+    // offered. The clock counts as stopped until the board answers with a running one.
+    void stoppedClock_proposesTheLaterTime_untilSet()
+    {
+        TimeService* service = TimeService::Get();
+        const auto proposes = [service](const QDateTime& expected) {
+            return qAbs(service->ProposedDateTime().secsTo(expected)) <= 1;
+        };
+        Board::Get().SetSystemTime(kKnown);
+        QSignalSpy stopped(service, &TimeService::ClockStoppedChanged);
+        m_line->feed(rtcAnswer(eRtcGetDateTimeMsg, kKnown.addSecs(-3600), BusId::Bbm, true));
+        QVERIFY(service->IsClockStopped());
+        QVERIFY(proposes(kKnown));
+        m_line->feed(rtcAnswer(eRtcGetDateTimeMsg, kKnown.addDays(3), BusId::Bbm, true));
+        QVERIFY(proposes(kKnown.addDays(3)));
+        QVERIFY(nowIsNear(kKnown));
+
+        const QDateTime chosen = kKnown.addSecs(120);
+        service->SetDateTime(chosen);
+        QVERIFY(proposes(chosen));
+        m_line->feed(rtcAnswer(eRtcSetDateTimeMsg, chosen, BusId::Bbm, true));
+        QVERIFY(service->IsClockStopped());
+        m_line->feed(rtcAnswer(eRtcSetDateTimeMsg, chosen));
+        QVERIFY(!service->IsClockStopped());
+        QCOMPARE(stopped.count(), 2);
+        QCOMPARE(stopped.at(0).at(0).toBool(), true);
+        QCOMPARE(stopped.at(1).at(0).toBool(), false);
+    }
 };
 
 QUARN_TEST_MAIN(TestTimeService)

@@ -1,12 +1,51 @@
+#include "board/board.h"
+#include "bus/msgShapes.h"
 #include "bus/quarnBus.h"
+#include "bus/rtcSetDateTimeMsg.h"
+#include "screens/bargraph.h"
+#include "screens/frequencyhistogram.h"
+#include "services/timeService.h"
 #include "settings/hapticUserSetting.h"
-#include "settings/userSettingsStore.h"
+#include "settings/volumeUserSetting.h"
+#include "setup/dateAndTimeSettingSubscreen.h"
 #include "shell/hapticPushButton.h"
 #include "shell/hapticRadioButton.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/settledLine.h"
 
 #include <QApplication>
+#include <QSignalSpy>
+
+#include <memory>
+
+namespace {
+constexpr quint32 kMHz = 1000000;
+
+// The head's band 2400..2483 MHz in one-MHz steps, as range and zone answers.
+void feedBand(FakeDevice* line)
+{
+    QByteArray range;
+    appendLe32(range, 2400 * kMHz);
+    appendLe32(range, 2483 * kMHz);
+    appendLe16(range, 2400);
+    range.append(char(84));
+    line->feed(QuarnBusMsg(eGetFreqRangeMsgResp, BusId::Tsc, 0, range).serializeFrom(BusId::Mst));
+}
+
+std::unique_ptr<QWidget> screenWithHeldButton(const QString& screen)
+{
+    if (screen == QLatin1String("bargraph")) {
+        auto bargraph = std::make_unique<Bargraph>();
+        // Only volume mode steps: the first touch of "up" enters it.
+        bargraph->on_btnVolUp_clicked();
+        return bargraph;
+    }
+    if (screen == QLatin1String("freqscan"))
+        return std::make_unique<FrequencyHistogram>();
+    return std::make_unique<DateAndTimeSettingSubscreen>();
+}
+} // namespace
 
 class TestHaptic : public QObject
 {
@@ -32,9 +71,12 @@ private:
 private slots:
     void initTestCase()
     {
-        UserSettingsStore::Configure();
-        m_line = new FakeDevice;
-        QuarnBus::Install(m_line);
+        m_line = QuarnTest::InstallSettledLine();
+        // The clock answers at once: the time service's start-up requests stop.
+        TimeService::Get();
+        m_line->feed(QuarnBusMsg(eRtcGetDateTimeMsg, BusId::Tsc, 0,
+                                 RtcSetDateTimeMsg(Board::Get().Now(), BusId::Tsc).body)
+                         .serializeFrom(BusId::Bbm));
     }
 
     void init() { m_line->takeWritten(); }
@@ -107,6 +149,57 @@ private slots:
         QTest::mouseRelease(&button, Qt::LeftButton); // release starts a new count
         button.VibrateOnClick();
         QCOMPARE(pulses(), 1);
+    }
+
+    // Qt ends a hold of an auto-repeating button with one more click on release: a step
+    // that reached the head after the finger had left.
+    void heldStep_repeats_andStopsAtRelease_data()
+    {
+        QTest::addColumn<QString>("screen");
+        QTest::addColumn<QString>("button");
+        QTest::newRow("bar graph volume down") << "bargraph"
+                                               << "btnVolDown";
+        QTest::newRow("bar graph volume up") << "bargraph"
+                                             << "btnVolUp";
+        QTest::newRow("hour +") << "dateAndTime"
+                                << "hourIncrementButton";
+        QTest::newRow("minute -") << "dateAndTime"
+                                  << "minuteDecrement";
+        QTest::newRow("scan left") << "freqscan"
+                                   << "btnLeft";
+        QTest::newRow("scan right") << "freqscan"
+                                    << "btnRight";
+    }
+
+    void heldStep_repeats_andStopsAtRelease()
+    {
+        QFETCH(QString, screen);
+        QFETCH(QString, button);
+        QuarnTest::AllowWarning(QRegularExpression(QStringLiteral("propagateSizeHints")));
+        HapticUserSetting().SyncWithMasterValue((unsigned char)0);
+        VolumeUserSetting().SyncWithMasterValue((unsigned char)25);
+        std::unique_ptr<QWidget> page = screenWithHeldButton(screen);
+        page->resize(240, 280);
+        page->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page.get()));
+        feedBand(m_line);
+        auto* held = page->findChild<QAbstractButton*>(button);
+        QVERIFY(held);
+        const QPushButton volumeStep;
+        QCOMPARE(held->autoRepeatDelay(), volumeStep.autoRepeatDelay());
+        QCOMPARE(held->autoRepeatInterval(), volumeStep.autoRepeatInterval());
+        QSignalSpy steps(held, &QAbstractButton::clicked);
+
+        QTest::mouseClick(held, Qt::LeftButton); // a tap is one step
+        QCOMPARE(steps.count(), 1);
+        QTest::mousePress(held, Qt::LeftButton);
+        QTRY_VERIFY(steps.count() >= 4);
+        QVERIFY(!m_line->takeWritten().isEmpty()); // the steps went to the head
+        const int stepped = steps.count();
+        QTest::mouseRelease(held, Qt::LeftButton);
+        QVERIFY(!steps.wait(3 * held->autoRepeatInterval()));
+        QCOMPARE(steps.count(), stepped);
+        QCOMPARE(m_line->takeWritten(), QByteArray());
     }
 };
 

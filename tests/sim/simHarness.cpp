@@ -16,6 +16,7 @@ SimOptions SimHarness::fastOptions()
     options.mst.pushMs = 10;
     options.mst.scan = {20, 2, 40};
     options.flash = {5, 1, 5};
+    options.powerOffMs = 20;
     return options;
 }
 
@@ -56,15 +57,22 @@ SimHarness::SimHarness(const SimOptions& options)
     auto* line = new PtyDevice;
     if (!line->openPty())
         qFatal("no pseudo-terminal: %s", qPrintable(line->errorString()));
-    const QByteArray slave = line->slaveName().toLocal8Bit();
     m_sim = new HeadSim(line, options);
-    m_bus = new QuarnBus(slave.constData(), nullptr);
-    QObject::connect(m_bus, &QuarnBus::newMsg,
-                     [this](const QuarnBusMsg& msg) { m_received << msg; });
+    reconnect();
     QObject::connect(m_sim->port(), &SimPort::sent, [this](char srcId, QuarnBusMsg msg) {
         msg.srcId = quint8(srcId);
         m_sent << msg;
     });
+}
+
+void SimHarness::reconnect()
+{
+    delete m_bus;
+    const QByteArray slave =
+        static_cast<PtyDevice*>(m_sim->port()->line())->slaveName().toLocal8Bit();
+    m_bus = new QuarnBus(slave.constData(), nullptr);
+    QObject::connect(m_bus, &QuarnBus::newMsg,
+                     [this](const QuarnBusMsg& msg) { m_received << msg; });
 }
 
 SimHarness::~SimHarness()

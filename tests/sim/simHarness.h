@@ -30,6 +30,8 @@ public:
     SimHarness& operator=(const SimHarness&) = delete;
 
     HeadSim& sim() { return *m_sim; }
+    // A new bus on the head's line as it is now (after a power cycle, a new terminal).
+    void reconnect();
 
     void send(const QuarnBusMsg& msg);
     // What the program's bus forwarded, of one type (and source, when given).

@@ -48,7 +48,11 @@ const QList<QByteArray> kAnswers{
 
 QStringList lines(DiagnosticsDialog& dialog)
 {
-    return dialog.findChild<QPlainTextEdit*>("plainTextEdit")->toPlainText().split('\n');
+    // Hyphens inside words are shown as non-breaking ones.
+    return dialog.findChild<QPlainTextEdit*>("plainTextEdit")
+        ->toPlainText()
+        .replace(QChar(0x2011), '-')
+        .split('\n');
 }
 
 // The lines written in the fail colour.
@@ -60,7 +64,7 @@ QStringList failColoured(DiagnosticsDialog& dialog)
         const QTextCharFormat format = block.begin().fragment().charFormat();
         if (format.hasProperty(QTextFormat::ForegroundBrush) &&
             format.foreground().color() == dialog.failColor())
-            coloured << block.text();
+            coloured << block.text().replace(QChar(0x2011), '-');
     }
     return coloured;
 }
