@@ -1,13 +1,13 @@
 #include "setup/dateAndTimeSettingSubscreen.h"
 
 #include "services/timeService.h"
-#include "shell/hapticService.h"
+#include "shell/hapticPushButton.h"
 #include "ui_dateAndTimeSettingSubscreen.h"
 
+#include <QLocale>
 #include <QTimer>
 
 namespace {
-constexpr unsigned char kCalendarPulseMs = 50;
 constexpr unsigned int kStepPulseEvery = 5; // as the volume steps
 constexpr int kClockFollowMs = 1000;
 
@@ -23,10 +23,11 @@ DateAndTimeSettingSubscreen::DateAndTimeSettingSubscreen(QWidget* parent)
     : SettingSubscreenWidget(parent), ui(std::make_unique<Ui::DateAndTimeSettingSubscreen>())
 {
     ui->setupUi(this);
-    ui->calendarWidget->setMinimumDate(kEarliestDate);
     // Held, the steps repeat ten times a second: a pulse on each would buzz.
-    for (HapticPushButton* step : {ui->hourIncrementButton, ui->hourDecrementButton,
-                                   ui->minuteIncrement, ui->minuteDecrement})
+    for (HapticPushButton* step :
+         {ui->monthIncrement, ui->monthDecrement, ui->dayIncrement, ui->dayDecrement,
+          ui->hourIncrementButton, ui->hourDecrementButton, ui->minuteIncrement,
+          ui->minuteDecrement})
         step->setVibrateModuloWhenAutoRepeat(kStepPulseEvery);
 
     // The labels follow the clock while shown, so that SetTimeShown() writes what they show.
@@ -47,6 +48,27 @@ QDateTime DateAndTimeSettingSubscreen::StepMinute(const QDateTime& now, int step
 {
     const int minute = ((now.time().minute() + step) % 60 + 60) % 60;
     return QDateTime(now.date(), QTime(now.time().hour(), minute), now.timeSpec());
+}
+
+QDateTime DateAndTimeSettingSubscreen::StepMonth(const QDateTime& now, int step)
+{
+    const QDate date = now.date();
+    const int earliest = kEarliestDate.year() * 12 + kEarliestDate.month() - 1;
+    const int month = qMax(earliest, date.year() * 12 + date.month() - 1 + step);
+    const QDate first(month / 12, month % 12 + 1, 1);
+    QDateTime dt = now;
+    dt.setDate(first.addDays(qMin(date.day(), first.daysInMonth()) - 1));
+    return dt;
+}
+
+QDateTime DateAndTimeSettingSubscreen::StepDay(const QDateTime& now, int step)
+{
+    const QDate date = now.date();
+    const int days = date.daysInMonth();
+    const int day = ((date.day() - 1 + step) % days + days) % days + 1;
+    QDateTime dt = now;
+    dt.setDate(QDate(date.year(), date.month(), day));
+    return dt;
 }
 
 QDateTime DateAndTimeSettingSubscreen::Now()
@@ -76,19 +98,21 @@ void DateAndTimeSettingSubscreen::hideEvent(QHideEvent* event)
 
 void DateAndTimeSettingSubscreen::followClock()
 {
-    // The calendar only when the day changed: selecting it again would turn back a month
-    // the operator paged to.
-    const QDateTime now = Now();
-    if (now.date() != ui->calendarWidget->selectedDate())
-        RefreshUi(now);
-    else
-        showTime(now.time());
+    RefreshUi(Now());
 }
 
 void DateAndTimeSettingSubscreen::RefreshUi(const QDateTime& dt)
 {
-    ui->calendarWidget->setSelectedDate(dt.date());
+    showDate(dt.date());
     showTime(dt.time());
+}
+
+void DateAndTimeSettingSubscreen::showDate(const QDate& date)
+{
+    // English names whatever the host's locale, as every other text on the panel.
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    ui->monthLabel->setText(english.toString(date, QStringLiteral("MMMM yyyy")));
+    ui->dayLabel->setText(english.toString(date, QStringLiteral("ddd dd")));
 }
 
 void DateAndTimeSettingSubscreen::showTime(const QTime& time)
@@ -125,12 +149,24 @@ void DateAndTimeSettingSubscreen::on_minuteDecrement_clicked()
     CommonSetAndRefresh(StepMinute(Now(), -1));
 }
 
-void DateAndTimeSettingSubscreen::on_calendarWidget_clicked(const QDate& date)
+void DateAndTimeSettingSubscreen::on_monthIncrement_clicked()
 {
-    QDateTime dt = Now();
-    dt.setDate(date);
-    CommonSetAndRefresh(dt);
-    HapticService::Get()->OneShotVibrateIfEnabled(kCalendarPulseMs);
+    CommonSetAndRefresh(StepMonth(Now(), +1));
+}
+
+void DateAndTimeSettingSubscreen::on_monthDecrement_clicked()
+{
+    CommonSetAndRefresh(StepMonth(Now(), -1));
+}
+
+void DateAndTimeSettingSubscreen::on_dayIncrement_clicked()
+{
+    CommonSetAndRefresh(StepDay(Now(), +1));
+}
+
+void DateAndTimeSettingSubscreen::on_dayDecrement_clicked()
+{
+    CommonSetAndRefresh(StepDay(Now(), -1));
 }
 
 void DateAndTimeSettingSubscreen::SetTimeShown()
