@@ -14,6 +14,7 @@
 
 #include "bench/benchRow.h"
 #include "board/board.h"
+#include "bus/headLink.h"
 #include "bus/quarnBus.h"
 #include "screens/bargraph.h"
 #include "shell/quarn24ex.h"
@@ -305,6 +306,13 @@ int load(QApplication& app, int rate, int windows, int seconds, const QString& h
     return code ? code : exitCode;
 }
 
+// The recording line never answers: the program would call the head silent after a few
+// seconds, ask it again and open a notice over the page the bench touches.
+void ignoreSilentHead()
+{
+    QuarnBus::Get()->headLink()->setSilentAfter(24 * 3600 * 1000);
+}
+
 int touch(QApplication& app, int touches)
 {
     const Sandbox sandbox;
@@ -313,6 +321,7 @@ int touch(QApplication& app, int touches)
     RecordingLine* line = nullptr;
     QuarnBus::Install(line = new RecordingLine);
     QTimer::singleShot(0, &app, [&] {
+        ignoreSilentHead();
         Quarn24EX* window = mainWindow();
         QWidget* bars = showPage(window, &Quarn24EX::doBarGraph, Quarn24EX::eBarGraphPage);
         QWindow* handle = window->windowHandle();
@@ -368,6 +377,7 @@ int repaint(QApplication& app, int repaints)
     QuarnBus::Install(new RecordingLine);
     int code = 0;
     QTimer::singleShot(0, &app, [&] {
+        ignoreSilentHead();
         Quarn24EX* window = mainWindow();
         auto* bars = static_cast<Bargraph*>(
             showPage(window, &Quarn24EX::doBarGraph, Quarn24EX::eBarGraphPage));

@@ -3,6 +3,7 @@
 #include "board/board.h"
 #include "bus/busCapture.h"
 #include "bus/deviceMsgs.h"
+#include "bus/headLink.h"
 #include "bus/measurementMsgs.h"
 #include "bus/quarnBusMsgReceiver.h"
 #include "bus/rtcGetDateTimeMsg.h"
@@ -129,16 +130,28 @@ QuarnBus::QuarnBus(const char* deviceName, QObject* parent)
     auto* port = new QSerialPort(m_deviceName);
     m_port.reset(port);
     m_serialPort = port;
+    // A line that goes away after it opened (a cable pulled, an adapter unplugged, a
+    // simulated head ended) fails every read: a pseudo-terminal whose other end closed
+    // reads end-of-file, which the port reports as a read error again at every turn of
+    // the event loop. It is closed once the port has finished its own handling.
+    connect(port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
+        if ((error != QSerialPort::ResourceError && error != QSerialPort::ReadError) ||
+            !m_serialPort->isOpen() || m_dropPending)
+            return;
+        m_dropPending = true;
+        // The port's own text is the errno of some earlier call by then.
+        QMetaObject::invokeMethod(
+            this, [this] { dropLostLine(QStringLiteral("Connection lost")); },
+            Qt::QueuedConnection);
+    });
     if (!openLine()) {
         m_lineUnavailableReason = m_deviceName + QStringLiteral(": ") + port->errorString();
         qDebug() << "device failed to open:" << m_deviceName << ":" << port->errorString();
         // On a desktop the line may come later (a head plugged in, a simulator started).
-        m_reopenTimer = new QTimer(this);
-        m_reopenTimer->setInterval(kReopenPeriodMs);
-        connect(m_reopenTimer, &QTimer::timeout, this, &QuarnBus::retryOpen);
-        m_reopenTimer->start();
+        startReopening();
     }
     createReceiver();
+    createHeadLink();
 }
 
 QuarnBus::QuarnBus(QIODevice* device, QObject* parent) : QObject(parent), m_port(device)
@@ -147,6 +160,7 @@ QuarnBus::QuarnBus(QIODevice* device, QObject* parent) : QObject(parent), m_port
     device->setParent(nullptr);
     connect(device, &QIODevice::readyRead, this, &QuarnBus::onReadyRead);
     createReceiver();
+    createHeadLink();
 }
 
 QuarnBus::~QuarnBus()
@@ -176,6 +190,30 @@ bool QuarnBus::openLine()
     return true;
 }
 
+void QuarnBus::startReopening()
+{
+    if (!m_reopenTimer) {
+        m_reopenTimer = new QTimer(this);
+        m_reopenTimer->setInterval(m_reopenPeriodMs);
+        connect(m_reopenTimer, &QTimer::timeout, this, &QuarnBus::retryOpen);
+    }
+    m_reopenTimer->start();
+}
+
+void QuarnBus::dropLostLine(const QString& error)
+{
+    m_dropPending = false;
+    if (!m_serialPort->isOpen())
+        return;
+    disconnect(m_serialPort, &QIODevice::readyRead, this, &QuarnBus::onReadyRead);
+    m_serialPort->close();
+    m_serialPort->clearError();
+    m_lineUnavailableReason = m_deviceName + QStringLiteral(": ") + error;
+    qDebug() << "device lost:" << m_deviceName << ":" << error;
+    startReopening();
+    emit LineUnavailable(m_lineUnavailableReason);
+}
+
 void QuarnBus::retryOpen()
 {
     if (openLine()) {
@@ -195,6 +233,7 @@ void QuarnBus::retryOpen()
 
 void QuarnBus::setReopenPeriod(int ms)
 {
+    m_reopenPeriodMs = ms;
     if (m_reopenTimer)
         m_reopenTimer->setInterval(ms);
 }
@@ -206,6 +245,14 @@ void QuarnBus::listen()
     if (!(m_serialPort->pinoutSignals() & QSerialPort::DataSetReadySignal))
         qDebug() << "warning: device is not turned on";
     m_serialPort->clearError();
+}
+
+void QuarnBus::createHeadLink()
+{
+    m_headLink = new HeadLink(this);
+    connect(m_headLink, &HeadLink::ProbeWanted, this,
+            [this](const QuarnBusMsg& msg) { sendMsg(msg); });
+    connect(this, &QuarnBus::LineOpened, m_headLink, &HeadLink::Reset);
 }
 
 void QuarnBus::createReceiver()
@@ -254,6 +301,8 @@ bool QuarnBus::sendMsg(const QuarnBusMsg& msg)
 
 bool QuarnBus::writeFrame(const QByteArray& frame)
 {
+    // Counted even when the line is closed: nothing answers then either.
+    m_headLink->noteRequest(quint8(frame.at(4)), quint8(frame.at(2)));
     // A line that failed to open swallows writes silently.
     const bool written = m_port->isOpen() && m_port->write(frame) == frame.size();
     m_deviceBacklog = m_port->bytesToWrite();
@@ -300,6 +349,8 @@ void QuarnBus::onNewRawMsg(QByteArray msgRawData)
     if (m_capture)
         m_capture->record(BusCaptureFormat::Kind::Accepted, msgRawData);
     const quint8 code = msgRawData.size() > 4 ? quint8(msgRawData.at(4)) : 0;
+    if (m_headLinkCounted && msgRawData.size() > 3)
+        m_headLink->noteFrameFrom(quint8(msgRawData.at(3)));
     const Entry& entry = dispatchTable()[code];
     switch (entry.route) {
     case Route::Forward:

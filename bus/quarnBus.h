@@ -10,6 +10,7 @@
 #include <vector>
 
 class BusCapture;
+class HeadLink;
 class QIODevice;
 class QSerialPort;
 class QTimer;
@@ -57,11 +58,18 @@ public:
     QString lineUnavailableReason() const { return m_lineUnavailableReason; }
     void setReopenPeriod(int ms);
 
+    // Which of the head's controllers answer; fed by this bus's reads and writes.
+    HeadLink* headLink() const { return m_headLink; }
+    // Whether the read path counts frames for the head link: on, unless a measurement of
+    // the path wants it without.
+    void setHeadLinkCounted(bool counted) { m_headLinkCounted = counted; }
+
 signals:
     void newMsg(QuarnBusMsg msg);
-    // A retry of the serial line failed for a new reason; the line is tried again every
-    // reopen period until it opens. A failure at construction is not signalled (nobody
-    // could listen yet): lineUnavailableReason() tells it.
+    // A retry of the serial line failed for a new reason, or the open line was lost (the
+    // device went away); the line is tried again every reopen period until it opens. A
+    // failure at construction is not signalled (nobody could listen yet):
+    // lineUnavailableReason() tells it.
     void LineUnavailable(QString reason);
     // A line that was unavailable has opened and is listened to.
     void LineOpened();
@@ -75,9 +83,12 @@ public slots:
 private:
     bool openSerialPort(qint32 baudRate);
     bool openLine();
+    void startReopening();
     void retryOpen();
+    void dropLostLine(const QString& error);
     void listen();
     void createReceiver();
+    void createHeadLink();
     bool writeFrame(const QByteArray& frame);
     void flushHandedOver();
 
@@ -86,8 +97,12 @@ private:
     QString m_deviceName;
     qint32 m_baudRate = 0;
     QTimer* m_reopenTimer = nullptr;
+    int m_reopenPeriodMs = kReopenPeriodMs;
     QString m_lineUnavailableReason;
+    bool m_dropPending = false;
     QuarnBusMsgReceiver* m_receiver = nullptr;
+    HeadLink* m_headLink = nullptr;
+    bool m_headLinkCounted = true;
     std::atomic<bool> m_sendGateClosed{false};
     QByteArray m_readBuffer;
 

@@ -7,6 +7,7 @@
 #include "settings/powerLevelUserSetting.h"
 #include "settings/tripLevelUserSetting.h"
 #include "settings/txPowerModeUserSetting.h"
+#include "settings/userSettingsService.h"
 #include "shell/hapticService.h"
 #include "shell/middleMan.h"
 #include "ui_bargraph.h"
@@ -117,6 +118,10 @@ QVector<Bargraph::Placement> Bargraph::placements() const
     }
 
     out.append({eThresholdScale, 143, 124});
+    // The levels are the head's: until it has reported its settings, a marker at the
+    // store's value would read as the level the head transmits at.
+    if (!UserSettingsService::Get()->IsInitialSyncDone())
+        return out;
     const int powerLevel = PowerLevelUserSetting().Get();
     out.append({ePowerRule, 30, 206 - PowerBar::LevelOffset(powerLevel)});
     if (TxPowerModeUserSetting().Get() == 1)

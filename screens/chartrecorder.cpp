@@ -107,6 +107,7 @@ ChartRecorder::ChartRecorder(QWidget* parent) : QwtPlot(parent)
         new QwtSymbol(QwtSymbol::Diamond, QBrush(Qt::blue), QPen(Qt::magenta), QSize(7, 7)));
     m_marker->setZ(m_curves[eRadio2nd]->z() + 1);
     m_marker->setValue(sampleTimes[0], 0);
+    m_marker->setVisible(false);
     m_marker->attach(this);
 
     m_timerId = startTimer(kStartPeriodMs);
@@ -119,6 +120,11 @@ QPointF ChartRecorder::markerPosition() const
     return m_marker->value();
 }
 
+bool ChartRecorder::isMarkerShown() const
+{
+    return m_marker->isVisible();
+}
+
 bool ChartRecorder::isCurveVisible(int channel) const
 {
     return m_curves[channel]->isVisible();
@@ -126,6 +132,7 @@ bool ChartRecorder::isCurveVisible(int channel) const
 
 void ChartRecorder::NewHarmonicData(int txPower, int harm2nd, int harm3rd)
 {
+    m_hasResult = true;
     lastPower = txPower * 5;
     peak2nd = qMax(peak2nd, qMin(harm2nd, kRxFullScale) * 100 / kRxFullScale);
     peak3rd = qMax(peak3rd, qMin(harm3rd, kRxFullScale) * 100 / kRxFullScale);
@@ -133,6 +140,10 @@ void ChartRecorder::NewHarmonicData(int txPower, int harm2nd, int harm3rd)
 
 void ChartRecorder::advance()
 {
+    // Before the first result the traces would be a run of zeros and the diamond a peak
+    // at 0: readings the head never gave.
+    if (!m_hasResult)
+        return;
     // Shift in place, oldest first, looking for the highest harmonic sample on the way:
     // on equal values the oldest wins, and the 2nd harmonic over the 3rd.
     double maxValue = 0;
@@ -166,6 +177,7 @@ void ChartRecorder::advance()
     for (ArraySeries* series : m_series)
         series->setSize(m_count);
     m_marker->setValue(sampleTimes[maxAt], samples[maxChannel][maxAt]);
+    m_marker->setVisible(true);
     replot();
 }
 

@@ -45,7 +45,9 @@ public:
     int tickPeriod() const { return m_periodMs; }
 
     // One tick: shift the histories, take the pending readings, move the marker, replot.
+    // Nothing before the first result: the plot stays empty.
     void advance();
+    bool isMarkerShown() const;
 
 signals:
     void homeSelected();
@@ -73,6 +75,7 @@ private:
     int peak2nd = 0;
     int peak3rd = 0;
     int lastPower = 0;
+    bool m_hasResult = false;
 
     CpuCurve* m_curves[kChannels] = {};
     ArraySeries* m_series[kChannels] = {};

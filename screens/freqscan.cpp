@@ -46,7 +46,7 @@ QColor channelColour(FreqScan::HarmonicData harmonic)
 }
 } // namespace
 
-FreqScan::FreqScan(QWidget* parent) : QwtPlot(parent), bins(kInitialBars, 1.0)
+FreqScan::FreqScan(QWidget* parent) : QwtPlot(parent)
 {
     setObjectName(QStringLiteral("FreqScan"));
     setMaximumSize(kMaxWidth, kMaxHeight);
@@ -75,6 +75,7 @@ FreqScan::FreqScan(QWidget* parent) : QwtPlot(parent), bins(kInitialBars, 1.0)
     m_marker->setLinePen(Qt::blue, 2, Qt::DashLine);
     m_marker->setZ(m_chart->z() + 1);
     m_marker->setValue(0, kMarkerHeight);
+    m_marker->setVisible(false); // until the head has told its band
     m_marker->attach(this);
 
     m_picker = new QwtPlotPicker(QwtPlot::xBottom, QwtPlot::yLeft, QwtPicker::NoRubberBand,
@@ -84,7 +85,9 @@ FreqScan::FreqScan(QWidget* parent) : QwtPlot(parent), bins(kInitialBars, 1.0)
             &FreqScan::onSelected);
 
     setHarmonic(eTransmit);
-    setBars(bins);
+    // No bars until the head reports levels: stubs of height 1, as a channel without data
+    // gets beside one with data, would read as a band measured quiet.
+    setBars({});
 }
 
 FreqScan::~FreqScan() = default;
@@ -102,6 +105,11 @@ void FreqScan::setHarmonic(HarmonicData harmonic)
 double FreqScan::markerX() const
 {
     return m_marker->xValue();
+}
+
+bool FreqScan::isMarkerShown() const
+{
+    return m_marker->isVisible();
 }
 
 int FreqScan::markerWidth() const
@@ -167,6 +175,7 @@ void FreqScan::takeLimits(const QuarnBusMsg& msg, quint16 base, quint8 steps)
     maxFreq = le32At(msg, 4);
     minPos = int(minFreq / kMHz) - base;
     maxPos = int(maxFreq / kMHz) - base;
+    m_marker->setVisible(true);
 }
 
 void FreqScan::fallBackToLowerLimit()

@@ -28,7 +28,6 @@ public:
         eRx2 = 1,
         eRx3 = 2,
     };
-    static constexpr int kInitialBars = 69;
     static constexpr int kMaxWidth = 195;
     static constexpr int kMaxHeight = 45;
     static constexpr double kMarkerHeight = 30;
@@ -58,6 +57,7 @@ public:
     bool isAutoScanRunning() const { return autoScanRunning; }
     bool isLocked() const { return locked; }
     double markerX() const;
+    bool isMarkerShown() const;
     int markerWidth() const;
 
 signals:

@@ -13,6 +13,8 @@
 
 namespace {
 constexpr quint32 kMHz = 1000000;
+// Shown for what the head has not told yet.
+const char* const kUnknown = "--";
 constexpr unsigned int kArrowPulseEvery = 5; // as the volume steps
 
 QString rangeText(double mhz, bool gigahertz)
@@ -25,6 +27,8 @@ FrequencyHistogram::FrequencyHistogram(QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::FrequencyHistogram>())
 {
     ui->setupUi(this);
+    for (QLabel* label : {ui->lblStartFreq, ui->lblStopFreq, ui->lblFreqVal})
+        label->setText(QLatin1String(kUnknown));
     // Held, the arrows step ten times a second: a pulse on each would buzz.
     ui->btnLeft->setVibrateModuloWhenAutoRepeat(kArrowPulseEvery);
     ui->btnRight->setVibrateModuloWhenAutoRepeat(kArrowPulseEvery);
@@ -80,6 +84,11 @@ void FrequencyHistogram::showChannel(QAbstractButton* button, int harmonic)
          {static_cast<QAbstractButton*>(ui->btnTx1), static_cast<QAbstractButton*>(ui->btnRx2),
           static_cast<QAbstractButton*>(ui->btnRx3)})
         b->setChecked(button == nullptr || b == button);
+    if (rangeBinCount == 0) {
+        ui->lblStartFreq->setText(QLatin1String(kUnknown));
+        ui->lblStopFreq->setText(QLatin1String(kUnknown));
+        return;
+    }
     const bool gigahertz = rangeBaseMHz >= 1000;
     ui->lblStartFreq->setText(rangeText(double(rangeBaseMHz) * harmonic, gigahertz));
     ui->lblStopFreq->setText(
@@ -89,6 +98,12 @@ void FrequencyHistogram::showChannel(QAbstractButton* button, int harmonic)
 void FrequencyHistogram::updateFreqText2(u_int32_t hz)
 {
     FreqScan* transmit = m_plots[FreqScan::eTransmit];
+    // Before the head has told its band the limits are placeholders: a frequency clamped
+    // to them is none the head can take, and must not be sent as the operator's choice.
+    if (rangeBinCount == 0) {
+        ui->lblFreqVal->setText(QLatin1String(kUnknown));
+        return;
+    }
     hz = qBound(transmit->minimumFreq(), quint32(hz), transmit->maximumFreq());
     FreqValueUserSetting().Set(hz);
     transmit->setCurrentFrequency(hz);

@@ -1,8 +1,9 @@
 #include "screens/homescreen.h"
 
+#include "board/board.h"
+#include "bus/headLink.h"
 #include "bus/quarnBus.h"
 #include "bus/settingMsgs.h"
-#include "board/board.h"
 #include "settings/adminOptionsSettings.h"
 #include "settings/modelUserSetting.h"
 #include "settings/muteUserSetting.h"
@@ -28,6 +29,12 @@ HomeScreen::HomeScreen(QWidget* parent) : QWidget(parent), ui(std::make_unique<U
     connect(UserSettingsService::Get(), &UserSettingsService::UserSettingsChanged, this,
             &HomeScreen::UpdateSettingsIcons);
     QTimer::singleShot(kInterrogationDelayMs, this, &HomeScreen::requestAdminOptions);
+    // A head that was silent at start-up never heard these questions: asked again once it
+    // answers, so that its options and band still arrive.
+    connect(QuarnBus::Get()->headLink(), &HeadLink::HeadAnswering, this, [this] {
+        if (!sysInformationTaken)
+            requestAdminOptions();
+    });
     UpdateSettingsIcons();
 }
 
@@ -129,6 +136,7 @@ eHeadTypeIdT HomeScreen::HeadTypeFromSysInformation(const QByteArray& payload)
 
 void HomeScreen::takeSysInformation(const QuarnBusMsg& msg)
 {
+    sysInformationTaken = true;
     const int size = msg.body.size();
     const quint16 options = size >= 4 ? quint16(msg.bodyByte(2) | (msg.bodyByte(3) << 8))
                                       : (size == 3 ? msg.bodyByte(2) : 0);

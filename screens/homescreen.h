@@ -55,4 +55,5 @@ private:
 
     std::unique_ptr<Ui::HomeScreen> ui;
     bool backlightOff = false;
+    bool sysInformationTaken = false;
 };

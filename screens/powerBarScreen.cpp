@@ -6,6 +6,7 @@
 #include "screens/volumeButtons.h"
 #include "settings/powerLevelUserSetting.h"
 #include "settings/txPowerModeUserSetting.h"
+#include "settings/userSettingsService.h"
 #include "shell/hapticPushButton.h"
 #include "shell/hapticService.h"
 #include "shell/middleMan.h"
@@ -96,6 +97,9 @@ QVector<PowerBarScreen::Placement> PowerBarScreen::placements() const
     out.append({ePowerScale, m_left + kScaleDx, kScaleY});
     if (powerHeight > 0)
         PowerBar::AppendBar(out, ePowerBottom, m_left + kStripDx, kBottomY, powerHeight);
+    // As on the bar graph: no level marker before the head has reported its settings.
+    if (!UserSettingsService::Get()->IsInitialSyncDone())
+        return out;
     const int offset = PowerBar::LevelOffset(PowerLevelUserSetting().Get());
     out.append({ePowerRule, m_left, kRuleBaseY - offset});
     if (TxPowerModeUserSetting().Get() == 1)

@@ -129,6 +129,8 @@ void BatteryStatusMonitor::checkLowCharge()
 void BatteryStatusMonitor::handleRegister(const QuarnBusMsg& msg)
 {
     const GetSmbMsg answer(msg);
+    if (answer.param < 64)
+        m_registersRead |= quint64(1) << answer.param;
     switch (eSmbRegister(answer.param)) {
     case eSmbRegister::CycleCount:
         m_cycleCount = answer.GetWordResult();

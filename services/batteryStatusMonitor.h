@@ -42,6 +42,13 @@ public:
     quint16 MfgRawStatus() const;
     QString MfgDateString() const;
 
+    // False until the smart battery has answered for this register: until then its getter
+    // reads a placeholder.
+    bool HasRegister(eSmbRegister smbRegister) const
+    {
+        return m_registersRead & (quint64(1) << quint8(smbRegister));
+    }
+
     QString GetChemistry() const { return m_chemistry; }
     quint16 GetCycleCount() const { return m_cycleCount; }
     QString GetDeviceName() const { return m_deviceName; }
@@ -69,6 +76,7 @@ private:
     QTimer* m_pollTimer = nullptr;
     QuarnBusMsg m_lastStatus;
     bool m_hasData = false;
+    quint64 m_registersRead = 0; // one bit per register answered, by its command code
     // The lowest threshold already noticed in this discharge; above both when none was.
     int m_noticedAt = kRearmPercent;
     QString m_chemistry;

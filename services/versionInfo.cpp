@@ -1,6 +1,7 @@
 #include "services/versionInfo.h"
 
 #include "bus/deviceMsgs.h"
+#include "bus/headLink.h"
 #include "bus/quarnBus.h"
 
 #include <QDebug>
@@ -21,6 +22,11 @@ VersionInfo::VersionInfo(QObject* parent) : QObject(parent)
 {
     connect(QuarnBus::Get(), &QuarnBus::newMsg, this, &VersionInfo::RxQuarnBusMsg);
     RequestCpuVersion(eSelectCpuMst);
+    // The chain waits for each answer: a head silent at start-up stopped it at the first.
+    connect(QuarnBus::Get()->headLink(), &HeadLink::HeadAnswering, this, [this] {
+        if (m_cpuVersions[eSelectCpuMst].isEmpty())
+            RequestCpuVersion(eSelectCpuMst);
+    });
 }
 
 QString VersionInfo::GetTscVersion()

@@ -1,6 +1,8 @@
 #include "shell/iconStatusBar.h"
 
 #include "board/board.h"
+#include "bus/headLink.h"
+#include "bus/quarnBus.h"
 #include "screens/harmonicsAnalyzer.h"
 #include "services/batteryStatusMonitor.h"
 #include "services/metaScreenShotButton.h"
@@ -82,6 +84,12 @@ IconStatusBar::IconStatusBar(QWidget* parent)
             &IconStatusBar::IndicateEnteredFreqScanMode);
     connect(analyzer, &HarmonicsAnalyzer::ExitedFreqScanMode, this,
             &IconStatusBar::IndicateIndeterminateStateDetected);
+
+    HeadLink* link = QuarnBus::Get()->headLink();
+    connect(link, &HeadLink::HeadSilent, this, &IconStatusBar::IndicateHeadSilent);
+    connect(link, &HeadLink::HeadAnswering, this, &IconStatusBar::IndicateHeadAnswering);
+    if (link->IsHeadSilent())
+        IndicateHeadSilent();
 
     m_messageLabel = new QLabel(this);
     m_messageLabel->setObjectName(QStringLiteral("messageLabel"));
@@ -306,7 +314,27 @@ void IconStatusBar::VolumeValueChanged()
 
 void IconStatusBar::setStatusIcon(const char* path)
 {
+    m_statusIcon = path;
+    showStatusIcon();
+}
+
+void IconStatusBar::showStatusIcon()
+{
+    // A classification from a head that no longer answers would be a stale reading.
+    const char* path = m_headSilent ? "head_silent.png" : m_statusIcon;
     ui->statusLabel->setPixmap(path ? QPixmap(imagePath(path)) : QPixmap());
+}
+
+void IconStatusBar::IndicateHeadSilent()
+{
+    m_headSilent = true;
+    showStatusIcon();
+}
+
+void IconStatusBar::IndicateHeadAnswering()
+{
+    m_headSilent = false;
+    showStatusIcon();
 }
 
 void IconStatusBar::IndicateCorrosiveDetected()

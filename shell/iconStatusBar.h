@@ -19,7 +19,8 @@ class IconStatusBar;
 }
 
 // The strip across the top of every screen: time, battery or mains, headlight (tap to
-// toggle), the screenshot button and the target classification. For two seconds after a
+// toggle), the screenshot button and the target classification, in whose place a crossed
+// antenna stands while the head does not answer. For two seconds after a
 // volume change it shows a volume bar instead, after a screenshot the outcome of the save,
 // and once when the settings can no longer be stored; a small state machine with property restore
 // switches between these faces.
@@ -63,6 +64,9 @@ public slots:
     void IndicateSemiconductorDetected();
     void IndicateIndeterminateStateDetected();
     void IndicateEnteredFreqScanMode();
+    // The head's controllers stopped answering, and all answer again.
+    void IndicateHeadSilent();
+    void IndicateHeadAnswering();
     void UpdateTime();
     void NewBatteryStatus();
     void UpdateSettingsIcons();
@@ -77,6 +81,7 @@ private:
     void buildFaces();
     QState* addMessageFace(QState* root, const QString& message);
     void setStatusIcon(const char* path);
+    void showStatusIcon();
 
     std::unique_ptr<Ui::IconStatusBar> ui;
     HeadlightUserSetting m_headlight;
@@ -90,4 +95,6 @@ private:
     QTimer* m_faceTimer = nullptr;
     QLabel* m_messageLabel = nullptr;
     QPointer<PanelMessageBox> m_lowBatteryNotice;
+    const char* m_statusIcon = nullptr; // the classification, while the head answers
+    bool m_headSilent = false;
 };

@@ -1,6 +1,7 @@
 #include "shell/quarn24ex.h"
 
 #include "board/boardScreen.h"
+#include "bus/headLink.h"
 #include "bus/measurementMsgs.h"
 #include "bus/quarnBus.h"
 #include "screens/bargraph.h"
@@ -108,6 +109,8 @@ void Quarn24EX::makeConnections()
 
     connect(bus, &QuarnBus::LineUnavailable, this, &Quarn24EX::showLineUnavailable);
     connect(bus, &QuarnBus::LineOpened, this, &Quarn24EX::closeLineUnavailable);
+    connect(bus->headLink(), &HeadLink::HeadSilent, this, &Quarn24EX::showHeadSilent);
+    connect(bus->headLink(), &HeadLink::HeadAnswering, this, &Quarn24EX::closeHeadSilent);
     // The line was missing before this window existed: told once the window is up.
     if (!bus->lineUnavailableReason().isEmpty())
         QTimer::singleShot(0, this, [this] {
@@ -118,6 +121,8 @@ void Quarn24EX::makeConnections()
 
 void Quarn24EX::showLineUnavailable(const QString& reason)
 {
+    if (headNotice)
+        headNotice->close();
     // A new reason for the same loss updates the notice rather than stacking another.
     if (lineNotice) {
         lineNotice->setInformativeText(reason);
@@ -138,6 +143,30 @@ void Quarn24EX::closeLineUnavailable()
     lineNoticeShown = false;
     if (lineNotice)
         lineNotice->close();
+}
+
+void Quarn24EX::showHeadSilent(const QStringList& controllers)
+{
+    const QString text =
+        tr("No response from the head (%1)").arg(controllers.join(QStringLiteral(", ")));
+    if (headNotice) {
+        headNotice->setText(text);
+        return;
+    }
+    // An update resets and programs the controllers and times their answers itself.
+    if (headNoticeShown || lineNoticeShown || updateDialogOpen ||
+        !bus->lineUnavailableReason().isEmpty())
+        return;
+    headNoticeShown = true;
+    headNotice = PanelMessageBox::OpenNotice(tr("No Response"), text, this);
+    headNotice->setObjectName(QStringLiteral("headSilentNotice"));
+}
+
+void Quarn24EX::closeHeadSilent()
+{
+    headNoticeShown = false;
+    if (headNotice)
+        headNotice->close();
 }
 
 int Quarn24EX::currentPage() const

@@ -57,6 +57,10 @@ public slots:
     // The serial line to the head is missing: one notice per loss, gone once it opens.
     void showLineUnavailable(const QString& reason);
     void closeLineUnavailable();
+    // Controllers of the head stopped answering: one notice per loss naming them, kept up
+    // to date and gone once all answer. The missing line's notice says more and goes first.
+    void showHeadSilent(const QStringList& controllers);
+    void closeHeadSilent();
 
 private:
     void ShowPowerOnScreen();
@@ -75,7 +79,9 @@ private:
     SpectralAnalysis* spectralAnalysis = nullptr;
     bool updateDialogOpen = false;
     QPointer<PanelMessageBox> lineNotice;
-    bool lineNoticeShown = false;     // for this loss of the line
+    bool lineNoticeShown = false; // for this loss of the line
+    QPointer<PanelMessageBox> headNotice;
+    bool headNoticeShown = false;     // for this silence of the head
     Page shownPage = eHomePage;       // the page shown or sliding in
     Page pageBeforeSetup = eHomePage; // where a subscreen opened from elsewhere returns
 };

@@ -1,6 +1,8 @@
 #include "shell/startup.h"
 
 #include "board/boardScreen.h"
+#include "bus/headLink.h"
+#include "bus/quarnBus.h"
 #include "resources/quarnResources.h"
 #include "services/timeService.h"
 #include "services/versionInfo.h"
@@ -42,7 +44,8 @@ std::unique_ptr<Quarn24EX> StartInstrument(QApplication& app)
     QCoreApplication::setApplicationName(QStringLiteral("QUARN_2_4"));
 
     // The time service is the first user of the bus: the line opens here and the first
-    // clock request goes out.
+    // clock request goes out, already watched for an answer.
+    QuarnBus::Get()->headLink()->Watch();
     TimeService::Get();
     ApplyPanelStyle(app);
     UserSettingsStore::Configure();

@@ -56,6 +56,10 @@ public:
     // A held port sends nothing and counts nothing, so that its counters can be compared
     // with what the program saw once the line has drained.
     void hold() { m_held = true; }
+    // A held head that goes on: what a stopped head would have sent meanwhile is lost.
+    void resume() { m_held = false; }
+    // Silences one controller from now on, or lets it speak again (as --silent does).
+    void setSilent(char busId, bool silent) { m_faults.silent.set(quint8(busId), silent); }
     // The power went: frames a delay or a reset's quiet still holds back never leave.
     void dropHeldBack();
 

@@ -210,6 +210,16 @@ def status_bar():
     img("frequency", 34, 34, stroke("M" + " L".join(pts), ACCENT_LIGHT, 2.2)
         + f'<rect x="3" y="28" width="28" height="2" rx="1" fill="{ACCENT}" fill-opacity="0.6"/>')
 
+    # The head does not answer: its antenna with the waves it should send back, crossed out
+    # in the warning colour. Unlike the classifications it stands in for, it is no target.
+    waves_r = "".join(stroke(f"M{17 + r * 0.707:.2f} {12 - r * 0.707:.2f} A{r} {r} 0 0 1 {17 + r * 0.707:.2f} {12 + r * 0.707:.2f}"
+                             + f" M{17 - r * 0.707:.2f} {12 - r * 0.707:.2f} A{r} {r} 0 0 0 {17 - r * 0.707:.2f} {12 + r * 0.707:.2f}",
+                             INK_DIM, 2) for r in (6, 11))
+    img("head_silent", 34, 34, waves_r
+        + stroke("M11.5 30 L17 13 L22.5 30 M13.5 24 H20.5", INK, 2.2)
+        + f'<circle cx="17" cy="12" r="2.4" fill="{INK}"/>'
+        + stroke("M5 5 L29 29", DEEP, 5.5) + stroke("M5 5 L29 29", AMBER, 2.8))
+
     # Semiconductor: a red chip. Corrosive: a yellow, pitted hex nut. Shape and colour differ.
     pins = ""
     for p in (11, 17, 23):

@@ -7,6 +7,7 @@
 #include "resources/quarnResources.h"
 #include "screens/chartrecorder.h"
 #include "screens/freqscan.h"
+#include "screens/frequencyhistogram.h"
 #include "screens/homescreen.h"
 #include "screens/spectralAnalysis.h"
 #include "services/metaScreenShot.h"
@@ -170,7 +171,6 @@ int main(int argc, char** argv)
     ApplyPanelStyle(app);
     UserSettingsStore::Configure();
     UserSettingsService::Get();
-    line->feed(fromHead(BusId::Mst, eGetSystemDataMsgResp, systemData()));
 
     Quarn24EX window;
     window.setFixedSize(240, 320);
@@ -209,6 +209,18 @@ int main(int argc, char** argv)
         settle(stack ? 700 : 50);
     };
 
+    // Before the master has answered (scripts/demo -- --silent MST): the bar graph has the
+    // radio's readings but no level markers, the frequency scan no band.
+    auto* home = window.findChild<HomeScreen*>();
+    show(&Quarn24EX::doBarGraph);
+    line->feed(result(15, 182, 46));
+    shoot("bargraph_no_answer");
+    emit home->scanSelected();
+    settle(700);
+    shoot("freqscan_no_answer");
+    window.findChild<FrequencyHistogram*>()->on_btnHome_clicked();
+    line->feed(fromHead(BusId::Mst, eGetSystemDataMsgResp, systemData()));
+
     show(&Quarn24EX::doHomeScreen);
     shoot("home");
     // No card in the slot: the camera button asks for one.
@@ -219,7 +231,6 @@ int main(int argc, char** argv)
     // semiconductor, then a corrosive target.
     constexpr int kPower = 15;
     SimScenario sweep(SimScenario::Kind::Sweep, 1);
-    auto* home = window.findChild<HomeScreen*>();
 
     emit home->chartSelected();
     settle(700);
@@ -429,6 +440,14 @@ int main(int argc, char** argv)
     shootSubscreen(regions, "setup_region");
     auto* information = new InformationSubscreen;
     line->feed(batteryStatus(87));
+    // The smart battery's identity as the simulated battery board reports it.
+    const QByteArray word = QByteArray::fromHex("2a00e3446712"); // 42, 2014-07-03, 4711
+    const QList<QPair<int, QByteArray>> registers = {
+        {0x17, word.mid(0, 2)},          {0x1B, word.mid(2, 2)},
+        {0x1C, word.mid(4, 2)},          {0x20, QByteArray("VEKPOWER", 9)},
+        {0x21, QByteArray("QB2S2P", 7)}, {0x22, QByteArray("LION", 5)}};
+    for (const auto& reg : registers)
+        line->feed(fromHead(BusId::Bbm, eGetSmbMsg, reg.second, char(reg.first)));
     shootSubscreen(information, "setup_information");
     information->findChild<QTabWidget*>()->setCurrentIndex(1);
     shootSubscreen(information, "setup_information_battery");
@@ -556,6 +575,18 @@ int main(int argc, char** argv)
     if (QMessageBox* box = window.findChild<IconStatusBar*>()->lowBatteryNotice()) {
         shootBox(box, "battery_low");
         box->accept();
+    }
+
+    // The master stops answering on the bar graph: the crossed antenna in the status bar
+    // and the notice naming it.
+    line->feed(batteryStatus(87));
+    show(&Quarn24EX::doBarGraph);
+    line->feed(result(15, 182, 46)); // the radio still sends its results
+    window.findChild<IconStatusBar*>()->IndicateHeadSilent();
+    window.showHeadSilent({QStringLiteral("MST")});
+    settle(300);
+    if (auto* box = window.findChild<QMessageBox*>(QStringLiteral("headSilentNotice"))) {
+        shootBox(box, "head_silent");
     }
     return 0;
 }

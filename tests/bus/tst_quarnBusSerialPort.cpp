@@ -203,6 +203,38 @@ private slots:
         QCOMPARE(opened.count(), 1);
     }
 
+    // The head's end goes away after the line opened (a simulated head that ended): the
+    // loss is reported like a line that cannot be opened, and the line is tried again
+    // until a head is back at the same path.
+    void lineLostAfterOpen_isReportedAndReopened()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ttyHEAD"));
+        QVERIFY(QFile::link(m_slaveName, path));
+        QuarnTest::LogCapture log;
+        QuarnBus bus(path.toLocal8Bit().constData(), nullptr);
+        bus.setReopenPeriod(20);
+        QVERIFY(bus.lineUnavailableReason().isEmpty());
+        QSignalSpy unavailable(&bus, &QuarnBus::LineUnavailable);
+        QSignalSpy opened(&bus, &QuarnBus::LineOpened);
+
+        ::close(m_master);
+        QFile::remove(path);
+        QVERIFY(unavailable.wait(5000));
+        QCOMPARE(unavailable.at(0).at(0).toString(), path + QStringLiteral(": Connection lost"));
+        QVERIFY(!bus.device()->isOpen());
+        QVERIFY(
+            log.contains(QStringLiteral("device lost: \"%1\" : \"Connection lost\"").arg(path)));
+        QVERIFY(!bus.sendMsg(SetVolumeMsg(1)));
+
+        init(); // a new head at the same path
+        QVERIFY(QFile::link(m_slaveName, path));
+        QVERIFY(opened.wait(5000));
+        QVERIFY(bus.lineUnavailableReason().isEmpty());
+        QVERIFY(bus.sendMsg(SetVolumeMsg(5)));
+        QCOMPARE(readMaster(11), SetVolumeMsg(5).serialize());
+    }
+
     // A new reason while missing is told once.
     void missingDevice_newReason_isSignalledOnce()
     {

@@ -1,16 +1,15 @@
-#include "bus/quarnBus.h"
 #include "screens/bargraph.h"
 #include "settings/hapticUserSetting.h"
 #include "settings/muteUserSetting.h"
 #include "settings/powerLevelUserSetting.h"
 #include "settings/tripLevelUserSetting.h"
 #include "settings/txPowerModeUserSetting.h"
-#include "settings/userSettingsStore.h"
 #include "settings/volumeUserSetting.h"
 #include "shell/middleMan.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/settledLine.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -84,9 +83,8 @@ private:
 private slots:
     void initTestCase()
     {
-        UserSettingsStore::Configure();
-        m_line = new FakeDevice;
-        QuarnBus::Install(m_line);
+        // The markers show the head's levels once it has reported them.
+        m_line = QuarnTest::InstallSettledLine();
         HapticUserSetting().SyncWithMasterValue((unsigned char)2); // vibrate on touch
         m_view = new Bargraph;
         m_view->resize(240, 280);

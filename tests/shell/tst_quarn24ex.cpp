@@ -1,4 +1,5 @@
 #include "board/board.h"
+#include "bus/headLink.h"
 #include "bus/quarnBus.h"
 #include "screens/homescreen.h"
 #include "services/sdCardMonitor.h"
@@ -203,6 +204,30 @@ private slots:
         emit bus->LineUnavailable(QStringLiteral("/tmp/x/ttyHEAD: Permission denied"));
         QVERIFY(notices().isEmpty());
         emit bus->LineOpened();
+    }
+
+    // Nothing answers over a missing line either: its own notice says why, alone.
+    void headSilent_givesWayToTheMissingLinesNotice()
+    {
+        QuarnTest::AllowWarning(QRegularExpression(QStringLiteral("propagateSizeHints")));
+        Quarn24EX window;
+        window.show();
+        QuarnBus* bus = QuarnBus::Get();
+        const auto shown = [&window] {
+            QStringList names;
+            for (PanelMessageBox* box : window.findChildren<PanelMessageBox*>())
+                names << box->objectName();
+            return names;
+        };
+        emit bus->headLink()->HeadSilent({QStringLiteral("BBM")});
+        QCOMPARE(shown(), QStringList{"headSilentNotice"});
+        emit bus->LineUnavailable(QStringLiteral("/tmp/x/ttyHEAD: Connection lost"));
+        QTRY_COMPARE(shown(), QStringList{"lineUnavailableNotice"});
+        emit bus->headLink()->HeadSilent({QStringLiteral("MST"), QStringLiteral("BBM")});
+        QCOMPARE(shown(), QStringList{"lineUnavailableNotice"});
+        emit bus->LineOpened();
+        emit bus->headLink()->HeadAnswering();
+        QTRY_VERIFY(shown().isEmpty());
     }
 };
 

@@ -24,7 +24,6 @@ private slots:
         QFETCH(bool, cutsPower);
         SimHarness h;
         auto* line = static_cast<PtyDevice*>(h.sim().port()->line());
-        const QString slaveBefore = line->slaveName();
         // A setting only a fresh boot forgets, and mains power, which the battery board
         // keeps through it.
         QVERIFY(h.ask(SetPowerLevelMsg(3), eGetPowerLevelMsgRespToSet).type != 0);
@@ -47,8 +46,9 @@ private slots:
         QVERIFY(!h.sim().isPowered());
         QVERIFY(!line->isOpen());
         QVERIFY(booted.wait(2000));
+        // A new pseudo-terminal; it may take the old one's number, which the program's bus
+        // gave up once it saw the line go.
         QVERIFY(line->isOpen());
-        QVERIFY(line->slaveName() != slaveBefore);
 
         h.reconnect();
         const QuarnBusMsg status = h.ask(StatusRequestMsg(BusId::Key), eGetSelectIdMsg);
