@@ -32,8 +32,8 @@ void HeadRestartWatch::watch(QWidget* dialog)
     if (m_limit.isActive())
         return;
     m_dialog = dialog;
-    // The bus tells only of a line that will not open; a line that hangs up is seen on
-    // the port itself.
+    // Watched on the port itself, not through the bus's lost-line report: a bus made over
+    // a given device (the tests') does not report one.
     if (auto* port = qobject_cast<QSerialPort*>(QuarnBus::Get()->device()))
         m_lineWatch = connect(port, &QSerialPort::errorOccurred, this,
                               [this](QSerialPort::SerialPortError error) { onLineError(error); });
