@@ -146,10 +146,15 @@ std::vector<std::complex<float>> SimScenario::fftBlock(int harmonic, double t, i
     std::vector<std::complex<float>> samples(kFftSamples);
     for (int n = 0; n < kFftSamples; ++n) {
         const double w = 2 * M_PI * n / kFftSamples;
+        // One draw per statement: the order of a call's arguments is the compiler's choice
+        // (x86 and ARM builds took them in opposite orders), and a seed must give the same
+        // bytes on every build.
+        const double noiseImag = noise(m_fftNoise);
+        const double noiseReal = noise(m_fftNoise);
         const std::complex<double> x =
             std::polar(tone, w * bin + tonePhase) +
             std::polar(kInterfererAmplitude, w * kInterfererBin + interfererPhase) +
-            std::complex<double>(noise(m_fftNoise), noise(m_fftNoise));
+            std::complex<double>(noiseReal, noiseImag);
         samples[size_t(n)] = std::complex<float>(harmonic == 3 ? x * k3rdReceiverGain : x);
     }
     return samples;
