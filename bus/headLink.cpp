@@ -82,6 +82,7 @@ void HeadLink::Watch()
     if (m_checkTimer->isActive())
         return;
     m_clock.start();
+    m_lastCheckMs = 0;
     Reset();
     m_checkTimer->start();
 }
@@ -128,6 +129,17 @@ void HeadLink::Reset()
 void HeadLink::Check()
 {
     const qint64 now = m_clock.elapsed();
+    // A check more than one interval late measures a held-up loop: its waits start later
+    // by as much, so that the head is given the full time-out of reading.
+    const int interval = m_checkTimer->interval();
+    const qint64 heldUp = now - m_lastCheckMs - interval;
+    m_lastCheckMs = now;
+    if (heldUp > interval) {
+        for (Controller& c : m_controllers) {
+            if (c.waitingSinceMs >= 0)
+                c.waitingSinceMs = qMin(now, c.waitingSinceMs + heldUp);
+        }
+    }
     bool changed = false;
     bool grew = false;
     for (Controller& c : m_controllers) {

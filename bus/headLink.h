@@ -23,6 +23,9 @@ class QTimer;
 // names every controller a stopped head silences, not only the one polled), and each
 // silent one every time-out, so that one that comes back is seen even when nothing else
 // asks it.
+//
+// Time the event loop was held up (a slow start-up, a long paint on a slow board) does
+// not count as silence: nothing was read meanwhile, and the answers wait in the port.
 class HeadLink : public QObject
 {
     Q_OBJECT
@@ -86,6 +89,7 @@ private:
     std::array<quint32, 256> m_frames{};
     std::array<Controller, 5> m_controllers;
     QElapsedTimer m_clock;
+    qint64 m_lastCheckMs = 0;
     QTimer* m_checkTimer = nullptr;
     int m_silentAfterMs = kSilentAfterMs;
 };

@@ -6,9 +6,8 @@
  * device "QEMU touch screen" (udev links it to /dev/input/touchscreen for tslib).
  *   qemu-touch [--single] TABLET   forks once its device exists
  * --single leaves the multi-touch slot out, as a resistive controller's driver does: then
- * ts_uinput's device has no multi-touch axes either, and Qt's evdev touch handler (built
- * with mtdev on Debian) reads their ranges as 0 to 0 and drops every touch ("Got NaN in
- * mouse position").
+ * ts_uinput's device has no multi-touch axes either, and the board's launcher hands it to
+ * Qt's evdev tablet handler rather than its touch handler.
  */
 #include <fcntl.h>
 #include <linux/input.h>

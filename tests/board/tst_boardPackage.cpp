@@ -92,30 +92,47 @@ private slots:
         QTest::addColumn<QStringList>("environment");
         QTest::addColumn<QString>("platform");
         QTest::addColumn<QString>("touchPlugin");
+        // The "abs" capabilities of tslib's device in sysfs, none when empty.
+        QTest::addColumn<QByteArray>("axes");
 
         const QByteArray device = "input12\n/dev/input/event7\n";
         QTest::newRow("calibrated") << true << device << QStringList() << "linuxfb:fb=/dev/fb0"
-                                    << "evdevtouch:/dev/input/event7";
+                                    << "evdevtouch:/dev/input/event7" << QByteArray();
         QTest::newRow("first start calibrates")
             << false << device << QStringList() << "linuxfb:fb=/dev/fb0"
-            << "evdevtouch:/dev/input/event7";
+            << "evdevtouch:/dev/input/event7" << QByteArray();
         QTest::newRow("no touch screen, still starts")
             << true << QByteArray() << QStringList() << "linuxfb:fb=/dev/fb0"
-            << "";
+            << "" << QByteArray();
         QTest::newRow("touch options")
             << true << device << QStringList{"QUARN_TOUCH_OPTIONS=rotate=180"}
             << "linuxfb:fb=/dev/fb0"
-            << "evdevtouch:/dev/input/event7:rotate=180";
+            << "evdevtouch:/dev/input/event7:rotate=180" << QByteArray();
         QTest::newRow("other framebuffer")
             << true << device << QStringList{"QUARN_FRAMEBUFFER=/dev/fb1"} << "linuxfb:fb=/dev/fb1"
-            << "evdevtouch:/dev/input/event7";
+            << "evdevtouch:/dev/input/event7" << QByteArray();
         QTest::newRow("web view enabled")
             << true << device << QStringList{"QUARN_WEB=1"} << "vnc:size=240x320:port=5900"
-            << "evdevtouch:/dev/input/event7";
+            << "evdevtouch:/dev/input/event7" << QByteArray();
         QTest::newRow("platform given")
             << true << device << QStringList{"QT_QPA_PLATFORM=linuxfb:fb=/dev/fb0:size=240x320"}
             << "linuxfb:fb=/dev/fb0:size=240x320"
-            << "evdevtouch:/dev/input/event7";
+            << "evdevtouch:/dev/input/event7" << QByteArray();
+        // tslib's device has the touch screen's axes: a resistive panel has no multi-touch
+        // ones, which Qt's touch handler cannot read; its tablet handler can.
+        QTest::newRow("multi-touch screen")
+            << true << device << QStringList() << "linuxfb:fb=/dev/fb0"
+            << "evdevtouch:/dev/input/event7" << QByteArray("260800000000003");
+        QTest::newRow("multi-touch screen, 32-bit kernel")
+            << true << device << QStringList() << "linuxfb:fb=/dev/fb0"
+            << "evdevtouch:/dev/input/event7" << QByteArray("2608000 00000003");
+        QTest::newRow("single-touch screen")
+            << true << device << QStringList() << "linuxfb:fb=/dev/fb0"
+            << "evdevtablet:/dev/input/event7" << QByteArray("1000003");
+        QTest::newRow("single-touch screen, touch options do not apply")
+            << true << device << QStringList{"QUARN_TOUCH_OPTIONS=rotate=180"}
+            << "linuxfb:fb=/dev/fb0"
+            << "evdevtablet:/dev/input/event7" << QByteArray("1000003");
     }
 
     void launcher_startsTheProgramWithTouchThroughTslib()
@@ -126,9 +143,17 @@ private slots:
         QFETCH(QStringList, environment);
         QFETCH(QString, platform);
         QFETCH(QString, touchPlugin);
+        QFETCH(QByteArray, axes);
 
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
+        if (!axes.isEmpty()) {
+            const QString folder = dir.filePath("sys/class/input/event7/device/capabilities");
+            QVERIFY(QDir().mkpath(folder));
+            QFile file(folder + "/abs");
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(axes + '\n');
+        }
         const QString calibration = dir.filePath("pointercal");
         if (calibrated) {
             QFile file(calibration);
@@ -158,6 +183,7 @@ private slots:
         env.insert("PATH", dir.path() + ":/usr/bin:/bin");
         env.insert("TMPDIR", dir.path());
         env.insert("TSLIB_CALIBFILE", calibration);
+        env.insert("QUARN_SYSFS", dir.filePath("sys"));
         for (const QString& assignment : environment)
             env.insert(assignment.section('=', 0, 0), assignment.section('=', 1));
         QProcess launcher;

@@ -1,3 +1,4 @@
+#include "bus/headLink.h"
 #include "bus/quarnBus.h"
 #include "bus/settingMsgs.h"
 #include "tests/support/fakeDevice.h"
@@ -130,6 +131,35 @@ private slots:
         m_line->feed(fromHead(eGetCountryMsgResp, 0, "\x04") + fromHead(eGetCountryMsgResp, 0, "\x05"));
         disconnect(connection);
         QCOMPARE(m_line->takeWritten(), SetCountryMsg(4).serialize() + SetCountryMsg(5).serialize());
+    }
+    // A slow board's start-up holds the loop up for longer than the time-out while the
+    // head's answers wait in the port; the first check then runs before they are read.
+    void heldUpLoop_isNotCountedAsSilence_data()
+    {
+        QTest::addColumn<bool>("answered");
+        QTest::newRow("answer waiting in the port") << true;
+        QTest::newRow("no answer: still found silent") << false;
+    }
+
+    void heldUpLoop_isNotCountedAsSilence()
+    {
+        QFETCH(bool, answered);
+        constexpr int kSilentAfterMs = 120;
+        HeadLink link;
+        link.setSilentAfter(kSilentAfterMs);
+        link.Watch();
+        QSignalSpy silent(&link, &HeadLink::HeadSilent);
+        link.noteRequest(eGetPingMsg, BusId::Bbm);
+        QTest::qSleep(4 * kSilentAfterMs); // the loop held up: no check, nothing read
+        link.Check();
+        QVERIFY(!link.IsHeadSilent());
+        if (answered) {
+            link.noteFrameFrom(BusId::Bbm);
+            QVERIFY(!silent.wait(3 * kSilentAfterMs));
+        } else {
+            QVERIFY(silent.wait(3 * kSilentAfterMs));
+            QCOMPARE(silent.at(0).at(0).toStringList(), QStringList{"BBM"});
+        }
     }
 };
 
