@@ -4,14 +4,62 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QScreen>
+#include <QTabletEvent>
 #include <QWidget>
+
+namespace {
+
+class TabletAsMouse : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* target, QEvent* event) override
+    {
+        QEvent::Type type = QEvent::None;
+        switch (event->type()) {
+        case QEvent::TabletPress:
+            type = QEvent::MouseButtonPress;
+            break;
+        case QEvent::TabletMove:
+            type = QEvent::MouseMove;
+            break;
+        case QEvent::TabletRelease:
+            type = QEvent::MouseButtonRelease;
+            break;
+        default:
+            return false;
+        }
+        // The window's copy only: the window hands the mouse event on to its widgets.
+        if (!target->isWindowType())
+            return false;
+        auto* tablet = static_cast<QTabletEvent*>(event);
+        QMouseEvent mouse(type, tablet->posF(), tablet->posF(), tablet->globalPosF(),
+                          tablet->button(), tablet->buttons(), tablet->modifiers(),
+                          Qt::MouseEventSynthesizedByApplication);
+        mouse.setTimestamp(tablet->timestamp());
+        QCoreApplication::sendEvent(target, &mouse);
+        // Taken: a platform that makes mouse events of untaken tablet events makes none.
+        tablet->accept();
+        return true;
+    }
+};
+
+} // namespace
 
 namespace BoardScreen {
 
 void HideCursor(QApplication& app)
 {
     app.setOverrideCursor(QCursor(Qt::BlankCursor));
+}
+
+void TakeTabletAsMouse(QApplication& app)
+{
+    app.installEventFilter(new TabletAsMouse(&app));
 }
 
 void ShowMainWindow(QWidget& window)

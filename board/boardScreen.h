@@ -10,6 +10,10 @@ class QWidget;
 // program: cursor, window placement and screen grab.
 namespace BoardScreen {
 void HideCursor(QApplication& app);
+// A single-touch screen comes in through Qt's evdev tablet handler, whose events no
+// widget takes, and the framebuffer platform makes no mouse presses of them: this makes
+// every tablet event the mouse event the screens understand, on every platform.
+void TakeTabletAsMouse(QApplication& app);
 // Full screen on the board; a window of the panel's size on a desktop.
 void ShowMainWindow(QWidget& window);
 // Where the 240 x 320 panel lies in screen coordinates: the whole screen on the board, the

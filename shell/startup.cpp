@@ -51,6 +51,7 @@ std::unique_ptr<Quarn24EX> StartInstrument(QApplication& app)
     UserSettingsStore::Configure();
     BrightnessUserSetting().RefreshLocalBrightness();
     BoardScreen::HideCursor(app);
+    BoardScreen::TakeTabletAsMouse(app);
     UserSettingsService::Get();
     VersionInfo::Get();
 
