@@ -182,8 +182,11 @@ class Board:
             "-nodefaults", "-no-user-config", "-display", "none",
             "-kernel", os.path.join(self.image, "vmlinuz"),
             "-initrd", os.path.join(self.image, "initrd.img"),
+            # Emulation on a loaded build machine is slow: systemd's 90 s waits for devices
+            # and units would end the boot in its emergency mode.
             "-append", "root=/dev/vda console=ttyAMA0 quiet loglevel=3 "
-            "systemd.show_status=false vt.global_cursor_default=0",
+            "systemd.show_status=false vt.global_cursor_default=0 "
+            "systemd.default_device_timeout_sec=600 systemd.default_timeout_start_sec=600",
             # The root file system's changes last as long as this QEMU: the image stays as
             # made. The flash keeps them, as on the board.
             "-drive", "if=none,id=root,format=raw,snapshot=on,file="
