@@ -1,7 +1,5 @@
-#include <QFile>
 #include <QGenericPlugin>
 #include <QGuiApplication>
-#include <QImage>
 #include <QPixmap>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -11,9 +9,9 @@
 
 namespace {
 
-// Every line on the program's standard input names a file; it gets the screen as Qt
-// composed it, the image the board's own grab and the VNC server read, as raw RGB rows.
-// "grabbed NAME" on standard output says it is complete.
+// Every line on the program's standard input names a PNG file; it gets the screen as Qt
+// composed it, the image the board's own grab and the VNC server read. "grabbed NAME" on
+// standard output says it is written.
 class ScreenGrab : public QObject
 {
 public:
@@ -35,16 +33,7 @@ private:
 
     static void grab(const QString& path)
     {
-        const QImage screen =
-            QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(
-                QImage::Format_RGB888);
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly)) {
-            for (int y = 0; y < screen.height(); ++y)
-                file.write(reinterpret_cast<const char*>(screen.constScanLine(y)),
-                           screen.width() * 3);
-        }
-        file.close();
+        QGuiApplication::primaryScreen()->grabWindow(0).save(path, "PNG");
         std::printf("grabbed %s\n", qPrintable(path));
         std::fflush(stdout);
     }

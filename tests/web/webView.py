@@ -113,14 +113,14 @@ class View:
         self.log.wait(r"QVncServer created on port %d" % self.vnc_port, 60)
 
     def grab(self, name):
-        """The program's own screen grab, as RGB rows."""
-        path = os.path.join(self.run, name + ".rgb")
+        """The program's own screen grab: its PNG file and its RGB rows."""
+        path = os.path.join(self.run, name + ".png")
         start = len(self.grabs.lines)
         self.launcher.stdin.write(path.encode() + b"\n")
         self.launcher.stdin.flush()
         self.grabs.wait("^grabbed " + re.escape(path) + "$", 30, start)
         with open(path, "rb") as f:
-            return f.read()
+            return path, png_rgb(f.read())[1]
 
     def pids(self):
         """The launcher (now the program) and everything it started."""
@@ -145,8 +145,8 @@ class View:
                 p.wait()
 
 
-# PNG, as far as Chromium writes it and as far as a picture of a failure needs.
 def png_rgb(data):
+    """Size and RGB rows of a PNG as Chromium and Qt write it (8 bits, RGB or RGBA)."""
     chunks, pos = {}, 8
     while pos < len(data):
         length, kind = struct.unpack(">I4s", data[pos:pos + 8])
@@ -171,16 +171,6 @@ def png_rgb(data):
         rows.append(bytes(row) if step == 3 else bytes(v for j, v in enumerate(row) if j % 4 != 3))
         prior = row
     return (width, height), b"".join(rows)
-
-
-def write_png(path, rgb, width, height):
-    rows = b"".join(b"\0" + rgb[y * width * 3:(y + 1) * width * 3] for y in range(height))
-    chunk = lambda kind, body: (struct.pack(">I", len(body)) + kind + body
-                                + struct.pack(">I", zlib.crc32(kind + body)))
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height,
-                                                                 8, 2, 0, 0, 0))
-                + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))
 
 
 def ink_rows(rgb, area):
@@ -328,14 +318,14 @@ def screen(args, run):
             page slides in for half a second), other than the one before, and the grab."""
             deadline, best, last, since, shot = time.monotonic() + 60, (256, 0), None, 0, b""
             while True:
-                grab = view.grab(name)
+                path, grab = view.grab(name)
                 if grab != last:
                     last, since = grab, time.monotonic()
                 if grab != before and time.monotonic() - since >= QUIET:
                     shot = browser.screenshot(origin)
                     size, pixels = png_rgb(shot)
                     found = difference(grab, pixels) if size == PANEL else (255, -1)
-                    if found[0] <= TOLERANCE and view.grab(name) == grab:
+                    if found[0] <= TOLERANCE and view.grab(name)[1] == grab:
                         with open(os.path.join(args.out, f"web_{name}.png"), "wb") as f:
                             f.write(shot)
                         print(f"web view: {name}: the browser's picture differs from the "
@@ -343,7 +333,7 @@ def screen(args, run):
                         return pixels
                     best = min(best, found)
                 if time.monotonic() > deadline:
-                    write_png(os.path.join(args.out, f"grab_{name}.png"), grab, *PANEL)
+                    shutil.copy(path, os.path.join(args.out, f"grab_{name}.png"))
                     with open(os.path.join(args.out, f"web_{name}.png"), "wb") as f:
                         f.write(shot)
                     fail(f"{name}: the browser's picture is not the grab (at best {best[0]} "
