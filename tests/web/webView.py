@@ -95,7 +95,11 @@ class View:
                                       "--rate", "0"],
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.frames = Lines(self.head.stderr)
-        Lines(self.head.stdout).wait(r"^quarn-headsim: line ", 30)
+        try:
+            Lines(self.head.stdout).wait(r"^quarn-headsim: line ", 30)
+        except SystemExit:
+            self.head.kill()
+            raise
         env = dict(os.environ, QUARN_WEB_PASSWORD=password, QUARN_WEB_INTERFACE="lo",
                    QUARN_WEB_PORT=str(self.port), QUARN_WEB_TLS=self.tls,
                    QUARN_WEB_ROOT=os.path.join(PACKAGE, "web"),
@@ -135,8 +139,8 @@ class View:
                 pass
         return found
 
-    def stop(self):
-        for p in (self.launcher, self.head):
+    def stop(self, *others):
+        for p in (*others, self.launcher, self.head):
             p.terminate()
             try:
                 p.wait(15)
@@ -300,7 +304,7 @@ def spki_hash(cert):
 
 
 def screen(args, run):
-    view = View(args, run, PASSWORD, 5900)
+    view, browser = View(args, run, PASSWORD, 5900), None
     try:
         view.wait_ready()
         browser = Browser(os.path.join(run, "profile"),
@@ -363,7 +367,7 @@ def screen(args, run):
         browser.click(origin, CHART_BUTTON)
         same_as_grab("chart", home)
     finally:
-        view.stop()
+        view.stop(*([browser.process] if browser else []))
 
 
 WEBSOCKET = ("GET /websockify HTTP/1.1\r\nHost: 127.0.0.1\r\nUpgrade: websocket\r\n"
