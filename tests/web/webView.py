@@ -318,8 +318,8 @@ def screen(args, run):
             fail("the page was shown without the password")
 
         def same_as_grab(name, before=None):
-            """The browser's picture of a screen that has stood still for QUIET seconds (a
-            page slides in for half a second), other than the one before, and the grab."""
+            """The grab and the browser's picture of a screen that has stood still for QUIET
+            seconds (a page slides in for half a second), other than the grab before."""
             deadline, best, last, since, shot = time.monotonic() + 60, (256, 0), None, 0, b""
             while True:
                 path, grab = view.grab(name)
@@ -334,7 +334,7 @@ def screen(args, run):
                             f.write(shot)
                         print(f"web view: {name}: the browser's picture differs from the "
                               f"grab by at most {found[0]} levels, in {found[1]} pixels")
-                        return pixels
+                        return grab, pixels
                     best = min(best, found)
                 if time.monotonic() > deadline:
                     shutil.copy(path, os.path.join(args.out, f"grab_{name}.png"))
@@ -344,18 +344,18 @@ def screen(args, run):
                          f"levels in {best[1]} pixels); pictures in {args.out}")
                 time.sleep(0.05)
 
-        home = same_as_grab("home")
+        home, seen = same_as_grab("home")
         with open(os.path.join(args.gallery, "home.png"), "rb") as f:
             _, gallery = png_rgb(f.read())
-        below = difference(home[STATUS_BAR * PANEL[0] * 3:], gallery[STATUS_BAR * PANEL[0] * 3:])
-        if below[0] > TOLERANCE or ink_rows(home, TIME) != ink_rows(gallery, TIME):
+        below = difference(seen[STATUS_BAR * PANEL[0] * 3:], gallery[STATUS_BAR * PANEL[0] * 3:])
+        if below[0] > TOLERANCE or ink_rows(seen, TIME) != ink_rows(gallery, TIME):
             fail(f"the home screen is not the gallery's, drawn as on the panel: below the status "
                  f"bar {below[0]} levels in {below[1]} pixels, the time's rows "
-                 f"{ink_rows(home, TIME)} for {ink_rows(gallery, TIME)}")
+                 f"{ink_rows(seen, TIME)} for {ink_rows(gallery, TIME)}")
         print(f"web view: home: as the gallery's below the status bar ({below[0]} levels), the "
-              f"time as high (rows {ink_rows(home, TIME)})")
+              f"time as high (rows {ink_rows(seen, TIME)})")
         browser.click(origin, BAR_GRAPH_BUTTON)
-        bars = same_as_grab("bargraph", home)
+        bars, _ = same_as_grab("bargraph", home)
         start = len(view.frames.lines)
         browser.click(origin, POWER_UP)
         frame = view.frames.wait(r"SetPowerLevelMsg", 30, start)
