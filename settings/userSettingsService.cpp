@@ -22,7 +22,6 @@
 namespace {
 constexpr const char* kInitFileKey = "initFile";
 constexpr const char* kInternalProfile = "vek_internal.ini";
-constexpr quint8 kVolumeBits = 0x7F;
 } // namespace
 
 UserSettingsService* UserSettingsService::Get()
@@ -141,37 +140,32 @@ void UserSettingsService::RxQuarnBusMsg(QuarnBusMsg msg)
 
 void UserSettingsService::ProcessSystemDataResp(const QuarnBusMsg& msg)
 {
-    using namespace SystemDataBlock;
+    const GetSystemDataMsgResp block(msg);
+    decodeTargetHaptic(block.targetHaptic());
 
-    decodeTargetHaptic(msg.bodyByte(kTargetHaptic));
+    m_headlight.SyncWithMasterValue(block.headlight());
+    m_standbyTime.SyncWithMasterValue(block.standbyTime());
+    m_autoPowerOff.SyncWithMasterValue(block.autoPowerOff());
+    m_regionDecoding.SyncWithMasterValue(block.region());
 
-    m_headlight.SyncWithMasterValue(msg.bodyByte(kHeadlight));
-    m_standbyTime.SyncWithMasterValue(msg.bodyByte(kStandbyTime));
-    m_autoPowerOff.SyncWithMasterValue(msg.bodyByte(kAutoPowerOff));
-    m_regionDecoding.SyncWithMasterValue(msg.bodyByte(kRegion));
+    m_volume.SyncWithMasterValue(block.volume());
+    m_mute.SyncWithMasterValue(block.volumeMute());
 
-    const quint8 volumeMute = msg.bodyByte(kVolumeMute);
-    m_volume.SyncWithMasterValue(quint8(volumeMute & kVolumeBits));
-    m_mute.SyncWithMasterValue(volumeMute);
+    m_audioSource.SyncWithMasterValue(block.audioSource());
+    m_brightness.SyncWithMasterValue(block.brightness());
+    m_dspGain.SyncWithMasterValue(block.dspGainLevel());
+    m_freqMode.SyncWithMasterValue(block.freqMode());
+    m_freqValue.SyncWithMasterValue(static_cast<unsigned int>(block.frequencyHz()));
 
-    m_audioSource.SyncWithMasterValue(msg.bodyByte(kAudioSource));
-    m_brightness.SyncWithMasterValue(msg.bodyByte(kBrightness));
-    m_dspGain.SyncWithMasterValue(msg.bodyByte(kDspGainLevel));
-    m_freqMode.SyncWithMasterValue(msg.bodyByte(kFreqMode));
-    // Missing bytes of a short body read as 0, which also covers frequencies cut short.
-    m_freqValue.SyncWithMasterValue(static_cast<unsigned int>(le32At(msg, kFrequency)));
+    m_powerLevel.SyncWithMasterValue(block.powerLevel());
+    m_tripLevel.SyncWithMasterValue(block.tripLevel());
+    m_txPowerMode.SyncWithMasterValue(block.txPowerMode());
+    m_toneStyle.SyncWithMasterValue(block.toneStyle());
 
-    m_powerLevel.SyncWithMasterValue(msg.bodyByte(kPowerLevel));
-    m_tripLevel.SyncWithMasterValue(msg.bodyByte(kTripLevel));
-    m_txPowerMode.SyncWithMasterValue(msg.bodyByte(kTxPowerMode));
-    m_toneStyle.SyncWithMasterValue(msg.bodyByte(kToneStyle));
+    m_operatingMode.SyncWithMasterValue(block.operatingMode());
 
-    m_operatingMode.SyncWithMasterValue(msg.bodyByte(kOperatingMode));
-
-    const bool startInternal =
-        msg.body.size() > kFlags && (msg.bodyByte(kFlags) & kFlagStartupInternal) != 0;
-    m_startup.Set(startInternal ? eStartParameterUserSetting::Internal
-                                : eStartParameterUserSetting::Last);
+    m_startup.Set(block.startsWithInternalProfile() ? eStartParameterUserSetting::Internal
+                                                    : eStartParameterUserSetting::Last);
 
     if (m_txPowerMode.Get() != m_cachedTxPowerMode)
         emit PowerModeSettingChanged();
