@@ -52,8 +52,23 @@ public:
 class GetPingMsg : public QuarnBusMsg
 {
 public:
+    static constexpr int kAcByte = 7;
+    static constexpr quint8 kAcBit = 0x80;
+    static constexpr int kMfgStatusByte = 8; // 2 bytes, high byte first
+    static constexpr int kChargeByte = 16;
+
     GetPingMsg() : QuarnBusMsg(eGetPingMsg, BusId::Bbm) {}
     explicit GetPingMsg(const QByteArray& frame) : QuarnBusMsg(frame) {}
+    explicit GetPingMsg(const QuarnBusMsg& msg) : QuarnBusMsg(msg) {}
+
+    // A short answer carries no charge: it reads 0 without meaning it.
+    bool hasCharge() const { return body.size() > kChargeByte; }
+    quint8 chargePercent() const { return bodyByte(kChargeByte); }
+    bool onMains() const { return bodyByte(kAcByte) & kAcBit; }
+    quint16 mfgStatus() const
+    {
+        return quint16(bodyByte(kMfgStatusByte) * 256 + bodyByte(kMfgStatusByte + 1));
+    }
 };
 
 class MasterResetRequest : public QuarnBusMsg

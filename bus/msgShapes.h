@@ -16,6 +16,15 @@ public:
     explicit HeadAnswerMsg(const QuarnBusMsg& msg) : QuarnBusMsg(msg) {}
 };
 
+// The head's answer about one setting, to the query or to the change: byte 0 is the value.
+template <QuarnBusMsgType Type>
+class SettingAnswerMsg : public HeadAnswerMsg<Type>
+{
+public:
+    using HeadAnswerMsg<Type>::HeadAnswerMsg;
+    quint8 value() const { return this->bodyByte(0); }
+};
+
 // A request to MST with an empty body.
 template <QuarnBusMsgType Type>
 class MstQueryMsg : public QuarnBusMsg

@@ -175,96 +175,95 @@ public:
     using MstQueryMsg::MstQueryMsg;
 };
 
-// Byte 0: operating mode.
-class GetOperatingModeMsgResp : public HeadAnswerMsg<eGetOperatingModeMsgResp>
+class GetOperatingModeMsgResp : public SettingAnswerMsg<eGetOperatingModeMsgResp>
 {
 public:
-    using HeadAnswerMsg::HeadAnswerMsg;
+    using SettingAnswerMsg::SettingAnswerMsg;
 };
 
-// Byte 0: power level.
-class GetPowerLevelMsgResp : public HeadAnswerMsg<eGetPowerLevelMsgResp>
+class GetPowerLevelMsgResp : public SettingAnswerMsg<eGetPowerLevelMsgResp>
 {
 public:
-    using HeadAnswerMsg::HeadAnswerMsg;
+    using SettingAnswerMsg::SettingAnswerMsg;
 };
 
-class GetTxPowerModeMsgResp : public HeadAnswerMsg<eGetTxPowerModeMsgResp>
+class GetTxPowerModeMsgResp : public SettingAnswerMsg<eGetTxPowerModeMsgResp>
 {
 public:
-    using HeadAnswerMsg::HeadAnswerMsg;
+    using SettingAnswerMsg::SettingAnswerMsg;
 };
 
-class GetFreqModeMsgResp : public HeadAnswerMsg<eGetFreqModeMsgResp>
+class GetFreqModeMsgResp : public SettingAnswerMsg<eGetFreqModeMsgResp>
 {
 public:
-    using HeadAnswerMsg::HeadAnswerMsg;
+    using SettingAnswerMsg::SettingAnswerMsg;
 };
 
-class GetVolumeMsgResp : public HeadAnswerMsg<eGetVolumeMsgResp>
+class GetVolumeMsgResp : public SettingAnswerMsg<eGetVolumeMsgResp>
 {
 public:
-    using HeadAnswerMsg::HeadAnswerMsg;
+    using SettingAnswerMsg::SettingAnswerMsg;
 };
 
-class GetAudioOutputMsgResp : public HeadAnswerMsg<eGetAudioOutputMsgResp>
+class GetAudioOutputMsgResp : public SettingAnswerMsg<eGetAudioOutputMsgResp>
 {
 public:
-    using HeadAnswerMsg::HeadAnswerMsg;
+    using SettingAnswerMsg::SettingAnswerMsg;
 };
 
-class GetDspGainLevelMsgResp : public HeadAnswerMsg<eGetDspGainLevelMsgResp>
+class GetDspGainLevelMsgResp : public SettingAnswerMsg<eGetDspGainLevelMsgResp>
 {
 public:
-    using HeadAnswerMsg::HeadAnswerMsg;
+    using SettingAnswerMsg::SettingAnswerMsg;
 };
 
-class GetTripLevelMsgResp : public HeadAnswerMsg<eGetTripLevelMsgResp>
+class GetTripLevelMsgResp : public SettingAnswerMsg<eGetTripLevelMsgResp>
 {
 public:
-    using HeadAnswerMsg::HeadAnswerMsg;
+    using SettingAnswerMsg::SettingAnswerMsg;
 };
 
-class GetHeadlightMsgResp : public HeadAnswerMsg<eGetHeadlightMsgResp>
+class GetHeadlightMsgResp : public SettingAnswerMsg<eGetHeadlightMsgResp>
 {
 public:
-    using HeadAnswerMsg::HeadAnswerMsg;
+    using SettingAnswerMsg::SettingAnswerMsg;
 };
 
-class GetStandbyTimeMsgResp : public HeadAnswerMsg<eGetStandbyTimeMsgResp>
+class GetStandbyTimeMsgResp : public SettingAnswerMsg<eGetStandbyTimeMsgResp>
 {
 public:
-    using HeadAnswerMsg::HeadAnswerMsg;
+    using SettingAnswerMsg::SettingAnswerMsg;
 };
 
-class GetAutoOffMsgResp : public HeadAnswerMsg<eGetAutoOffMsgResp>
+class GetAutoOffMsgResp : public SettingAnswerMsg<eGetAutoOffMsgResp>
 {
 public:
-    using HeadAnswerMsg::HeadAnswerMsg;
+    using SettingAnswerMsg::SettingAnswerMsg;
 };
 
-// Byte 0: region code.
-class GetCountryMsgResp : public HeadAnswerMsg<eGetCountryMsgResp>
+// The value is the region code.
+class GetCountryMsgResp : public SettingAnswerMsg<eGetCountryMsgResp>
 {
 public:
-    using HeadAnswerMsg::HeadAnswerMsg;
+    using SettingAnswerMsg::SettingAnswerMsg;
 };
 
-class GetBrightnessMsgResp : public HeadAnswerMsg<eGetBrightnessMsgResp>
+class GetBrightnessMsgResp : public SettingAnswerMsg<eGetBrightnessMsgResp>
 {
 public:
-    using HeadAnswerMsg::HeadAnswerMsg;
+    using SettingAnswerMsg::SettingAnswerMsg;
 };
 
-class GetToneStyleMsgResp : public HeadAnswerMsg<eGetToneStyleMsgResp>
+class GetToneStyleMsgResp : public SettingAnswerMsg<eGetToneStyleMsgResp>
 {
 public:
-    using HeadAnswerMsg::HeadAnswerMsg;
+    using SettingAnswerMsg::SettingAnswerMsg;
 };
 
-// Byte 0 bit 0: start-up flag.
 class GetUflagsMsgResp : public HeadAnswerMsg<eGetUflagsMsgResp>
 {
 public:
     using HeadAnswerMsg::HeadAnswerMsg;
+    // Byte 0 bit 0: power on with the internal profile.
+    bool startsWithInternalProfile() const { return bodyByte(0) & 0x01; }
 };

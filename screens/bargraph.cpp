@@ -3,6 +3,7 @@
 #include "bus/quarnBus.h"
 #include "screens/harmonicsAnalyzer.h"
 #include "screens/powerBar.h"
+#include "screens/touchFeedback.h"
 #include "screens/volumeButtons.h"
 #include "settings/powerLevelUserSetting.h"
 #include "settings/tripLevelUserSetting.h"
@@ -26,8 +27,6 @@ constexpr int kBarBottomY = 208;
 constexpr int kPowerBarX = 40;
 constexpr int kRx2BarX = 120;
 constexpr int kRx3BarX = 180;
-constexpr unsigned char kTouchPulseMs = 50;
-constexpr unsigned int kVolumeVibrateEvery = 5;
 } // namespace
 
 const char* Bargraph::imageFile(Image picture)
@@ -45,8 +44,8 @@ Bargraph::Bargraph(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::B
     ui->setupUi(this);
     m_volume = new VolumeButtons(ui->btnVolDown, ui->btnVolUp, this);
     connect(m_volume, &VolumeButtons::volumeModeEntered, this, &Bargraph::startVolumeBar);
-    ui->btnVolDown->setVibrateModuloWhenAutoRepeat(kVolumeVibrateEvery);
-    ui->btnVolUp->setVibrateModuloWhenAutoRepeat(kVolumeVibrateEvery);
+    ui->btnVolDown->setVibrateModuloWhenAutoRepeat(TouchFeedback::kPulseEveryRepeats);
+    ui->btnVolUp->setVibrateModuloWhenAutoRepeat(TouchFeedback::kPulseEveryRepeats);
 
     for (int i = 0; i < eImageCount; ++i)
         m_images[i] = image(imageFile(Image(i)));
@@ -148,14 +147,14 @@ void Bargraph::mousePressEvent(QMouseEvent* event)
         return;
 
     if (x >= 10 && x <= 87) {
-        HapticService::Get()->OneShotVibrateIfEnabled(kTouchPulseMs);
+        HapticService::Get()->OneShotVibrateIfEnabled(TouchFeedback::kTouchPulseMs);
         PowerLevelUserSetting power;
         if (y <= 122)
             power.Increment();
         else
             power.Decrement();
     } else if (x >= 90 && x <= 227) {
-        HapticService::Get()->OneShotVibrateIfEnabled(kTouchPulseMs);
+        HapticService::Get()->OneShotVibrateIfEnabled(TouchFeedback::kTouchPulseMs);
         TripLevelUserSetting trip;
         if (y <= 164)
             trip.Increment();

@@ -1,6 +1,7 @@
 #include "screens/freqscan.h"
 
-#include "bus/msgShapes.h"
+#include "bus/measurementMsgs.h"
+#include "bus/systemDataMsgs.h"
 #include "settings/regionUserSetting.h"
 
 #include <qwt_column_symbol.h>
@@ -18,19 +19,6 @@ constexpr quint32 kMHz = 1000000;
 constexpr double kYMax = 255;
 constexpr int kWindow = 6;    // bars of the quietest-window search
 constexpr int kBarScale = 12; // bar height per level above the floor
-constexpr quint8 kNarrowMarker = 0x04;
-
-// Zone record offsets.
-constexpr int kZoneStep = 8;
-constexpr int kZoneFlags = 13;
-constexpr int kZoneBase = 14;
-constexpr int kZoneSteps = 16;
-// Range record offsets.
-constexpr int kRangeBase = 8;
-constexpr int kRangeSteps = 10;
-// System data offsets.
-constexpr int kModeByte = 4;
-constexpr int kFrequencyAt = 8;
 
 QColor channelColour(FreqScan::HarmonicData harmonic)
 {
@@ -164,15 +152,15 @@ void FreqScan::onNewRawMsg(QuarnBusMsg msg)
     }
 }
 
-void FreqScan::takeLimits(const QuarnBusMsg& msg, quint16 base, quint8 steps)
+void FreqScan::takeLimits(quint32 lowerHz, quint32 upperHz, quint16 base, quint8 steps)
 {
     if (steps != binCount || base != baseMHz) {
         baseMHz = base;
         binCount = steps;
         emit newFreqRange(base, steps);
     }
-    minFreq = le32At(msg, 0);
-    maxFreq = le32At(msg, 4);
+    minFreq = lowerHz;
+    maxFreq = upperHz;
     minPos = int(minFreq / kMHz) - base;
     maxPos = int(maxFreq / kMHz) - base;
     m_marker->setVisible(true);
@@ -199,7 +187,8 @@ void FreqScan::showCurrentFrequency(bool announceFrequency)
 
 void FreqScan::takeRange(const QuarnBusMsg& msg)
 {
-    takeLimits(msg, le16At(msg, kRangeBase), msg.bodyByte(kRangeSteps));
+    const GetFreqRangeMsgResp range(msg);
+    takeLimits(range.lowerHz(), range.upperHz(), range.baseMHz(), range.steps());
     if (currentFreq < minFreq || currentFreq > maxFreq || stepFreq == 0)
         fallBackToLowerLimit();
     else if (baseMHz != 0)
@@ -221,14 +210,15 @@ void FreqScan::setMarkerColor(const QColor& color)
 
 void FreqScan::takeZone(const QuarnBusMsg& msg)
 {
-    const quint8 steps = quint8(le16At(msg, kZoneSteps) & 0xFF);
-    takeLimits(msg, le16At(msg, kZoneBase), steps);
-    stepFreq = le32At(msg, kZoneStep);
+    const GetZoneMsgResp zone(msg);
+    const quint8 steps = zone.steps();
+    takeLimits(zone.lowerHz(), zone.upperHz(), zone.baseMHz(), steps);
+    stepFreq = zone.stepHz();
     locked = minFreq == maxFreq;
     // About one bar wide; a zone without steps (a faulty record) gets the narrow marker
     // rather than a division by zero.
     int width = 2;
-    if (!(msg.bodyByte(kZoneFlags) & kNarrowMarker) && steps != 0)
+    if (!zone.isNarrow() && steps != 0)
         width = qMax(2, int((this->width() + 1) * 1.2 / steps));
     QPen pen = m_marker->linePen();
     pen.setWidth(width);
@@ -241,7 +231,7 @@ void FreqScan::takeZone(const QuarnBusMsg& msg)
 
 void FreqScan::takeFrequency(const QuarnBusMsg& msg)
 {
-    const quint32 hz = le32At(msg, 0);
+    const quint32 hz = GetFreqValueMsgResp(msg).frequencyHz();
     if (hz == currentFreq || baseMHz == 0)
         return;
     currentFreq = hz;
@@ -250,15 +240,16 @@ void FreqScan::takeFrequency(const QuarnBusMsg& msg)
 
 void FreqScan::takeSystemData(const QuarnBusMsg& msg)
 {
+    const GetSystemDataMsgResp block(msg);
     const bool headScanning =
-        msg.body.size() >= kModeByte + 1 && msg.bodyByte(kModeByte) == kHeadAutoScanning;
+        block.hasOperatingMode() && block.operatingMode() == kHeadAutoScanning;
     if (autoScanRunning && !headScanning) {
         autoScanRunning = false;
         emit finishAutoScan();
         // The block's frequency predates the frequency the finished scan just chose.
         return;
     }
-    const quint32 hz = le32At(msg, kFrequencyAt);
+    const quint32 hz = block.frequencyHz();
     if (currentFreq == 0) {
         currentFreq = hz;
         return;
@@ -272,17 +263,18 @@ void FreqScan::takeSystemData(const QuarnBusMsg& msg)
 
 void FreqScan::takeAmbient(const QuarnBusMsg& msg)
 {
-    const int levelCount = msg.body.size() - 2;
-    if (msg.bodyByte(1) != m_harmonic) {
+    const QuarnGetAmbientResponseMsg ambient(msg);
+    const int levelCount = ambient.levelCount();
+    if (ambient.channel() != m_harmonic) {
         // Another channel's data: keep the bar count in step with it.
-        const int bars = qMax(0, levelCount + 1);
+        const int bars = ambient.hasHeader() ? levelCount + 1 : 0;
         if (bins.size() != bars) {
             setBars(QVector<double>(bars, 1.0));
             replotSoon();
         }
         return;
     }
-    const auto level = [&msg](int i) { return int(msg.bodyByte(2 + i)); };
+    const auto level = [&ambient](int i) { return int(ambient.level(i)); };
     int floor = 255;
     for (int i = 0; i < levelCount; ++i)
         floor = qMin(floor, level(i));
@@ -301,14 +293,14 @@ void FreqScan::takeAmbient(const QuarnBusMsg& msg)
     }
 
     QVector<double> heights;
-    if (levelCount >= 0) {
+    if (ambient.hasHeader()) {
         heights.reserve(levelCount + 1);
         for (int i = 0; i < levelCount; ++i)
             heights.append((level(i) - floor) * kBarScale);
         heights.append(1);
     }
     setBars(heights);
-    if (msg.bodyByte(0) == kAmbientAutoMode && autoScanRunning)
+    if (ambient.mode() == kAmbientAutoMode && autoScanRunning)
         setMarker(quietest);
     replotSoon();
     autoScanRunning = true;

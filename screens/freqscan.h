@@ -77,7 +77,7 @@ protected:
 
 private:
     // Range and zone records share the limits; only where base and steps sit differs.
-    void takeLimits(const QuarnBusMsg& msg, quint16 base, quint8 steps);
+    void takeLimits(quint32 lowerHz, quint32 upperHz, quint16 base, quint8 steps);
     void takeRange(const QuarnBusMsg& msg);
     void takeZone(const QuarnBusMsg& msg);
     void takeFrequency(const QuarnBusMsg& msg);

@@ -4,6 +4,7 @@
 #include "bus/quarnBus.h"
 #include "bus/settingMsgs.h"
 #include "screens/freqscan.h"
+#include "screens/touchFeedback.h"
 #include "settings/freqModeUserSetting.h"
 #include "settings/freqValueUserSetting.h"
 #include "settings/regionUserSetting.h"
@@ -15,7 +16,6 @@ namespace {
 constexpr quint32 kMHz = 1000000;
 // Shown for what the head has not told yet.
 const char* const kUnknown = "--";
-constexpr unsigned int kArrowPulseEvery = 5; // as the volume steps
 
 QString rangeText(double mhz, bool gigahertz)
 {
@@ -30,8 +30,8 @@ FrequencyHistogram::FrequencyHistogram(QWidget* parent)
     for (QLabel* label : {ui->lblStartFreq, ui->lblStopFreq, ui->lblFreqVal})
         label->setText(QLatin1String(kUnknown));
     // Held, the arrows step ten times a second: a pulse on each would buzz.
-    ui->btnLeft->setVibrateModuloWhenAutoRepeat(kArrowPulseEvery);
-    ui->btnRight->setVibrateModuloWhenAutoRepeat(kArrowPulseEvery);
+    ui->btnLeft->setVibrateModuloWhenAutoRepeat(TouchFeedback::kPulseEveryRepeats);
+    ui->btnRight->setVibrateModuloWhenAutoRepeat(TouchFeedback::kPulseEveryRepeats);
     QWidget* containers[3] = {ui->Plot1stWidget, ui->Plot2ndWidget, ui->Plot3rdWidget};
     for (int h = 0; h < 3; ++h) {
         auto* layout = new QVBoxLayout(containers[h]);

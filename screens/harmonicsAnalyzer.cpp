@@ -2,14 +2,8 @@
 
 #include "bus/measurementMsgs.h"
 #include "bus/quarnBus.h"
+#include "bus/settingMsgs.h"
 #include "settings/tripLevelUserSetting.h"
-
-namespace {
-// Offsets in the result record.
-constexpr int kTxPowerByte = 47;
-constexpr int kHarm2ndByte = 49;
-constexpr int kHarm3rdByte = 50;
-} // namespace
 
 HarmonicsAnalyzer* HarmonicsAnalyzer::Get()
 {
@@ -54,7 +48,7 @@ void HarmonicsAnalyzer::onNewRawMsg(QuarnBusMsg msg)
     if (msg.type == eQuarnGetResultResponseMsg) {
         const QuarnGetResultResponseMsg result(msg);
         ProcessResults(&result);
-    } else if (msg.type == eGetPowerLevelMsgRespToSet && msg.bodyByte(0) == 0) {
+    } else if (msg.type == eGetPowerLevelMsgRespToSet && GetPowerLevelMsgResp(msg).value() == 0) {
         // Transmitter off: every reading falls to zero.
         emit HarmonicData(0, 0, 0);
     }
@@ -64,10 +58,10 @@ void HarmonicsAnalyzer::ProcessResults(const QuarnGetResultResponseMsg* result)
 {
     if (m_freqScanMode)
         return;
-    m_txPower = result->bodyByte(kTxPowerByte);
+    m_txPower = result->txPower();
     const bool transmitting = m_txPower != 0;
-    m_harm2nd = transmitting ? result->bodyByte(kHarm2ndByte) : 0;
-    m_harm3rd = transmitting ? result->bodyByte(kHarm3rdByte) : 0;
+    m_harm2nd = transmitting ? result->harmonic2nd() : 0;
+    m_harm3rd = transmitting ? result->harmonic3rd() : 0;
     emit HarmonicData(m_txPower, m_harm2nd, m_harm3rd);
 
     const int classification = Classify(m_harm2nd, m_harm3rd, TripLevelUserSetting().Get());

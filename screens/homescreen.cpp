@@ -2,8 +2,10 @@
 
 #include "board/board.h"
 #include "bus/headLink.h"
+#include "bus/measurementMsgs.h"
 #include "bus/quarnBus.h"
 #include "bus/settingMsgs.h"
+#include "bus/systemDataMsgs.h"
 #include "settings/adminOptionsSettings.h"
 #include "settings/modelUserSetting.h"
 #include "settings/muteUserSetting.h"
@@ -17,8 +19,6 @@
 
 namespace {
 constexpr int kInterrogationDelayMs = 500;
-constexpr int kZoneFlagsByte = 13;
-constexpr quint8 kZoneNoSpectrum = 0x04;
 } // namespace
 
 HomeScreen::HomeScreen(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::HomeScreen>())
@@ -89,7 +89,7 @@ void HomeScreen::onNewRawMsg(QuarnBusMsg msg)
 {
     switch (msg.type) {
     case eGetOperatingModeMsgRespToSet:
-        OperatingModeUserSetting().SyncWithMasterValue(static_cast<unsigned char>(msg.bodyByte(0)));
+        OperatingModeUserSetting().SyncWithMasterValue(GetOperatingModeMsgResp(msg).value());
         break;
     case eGetCountryMsgResp:
         takeCountry(msg);
@@ -113,7 +113,7 @@ void HomeScreen::onNewRawMsg(QuarnBusMsg msg)
 
 void HomeScreen::takeCountry(const QuarnBusMsg& msg)
 {
-    const quint8 code = msg.bodyByte(0);
+    const quint8 code = GetCountryMsgResp(msg).value();
     RegionUserSetting().Set(eRegion(code));
     if (code >= 14 && code <= 31)
         ModelUserSetting().Set(Model(code));
@@ -137,16 +137,15 @@ eHeadTypeIdT HomeScreen::HeadTypeFromSysInformation(const QByteArray& payload)
 void HomeScreen::takeSysInformation(const QuarnBusMsg& msg)
 {
     sysInformationTaken = true;
-    const int size = msg.body.size();
-    const quint16 options = size >= 4 ? quint16(msg.bodyByte(2) | (msg.bodyByte(3) << 8))
-                                      : (size == 3 ? msg.bodyByte(2) : 0);
-    AdminOptionsSettings().Set(options);
+    AdminOptionsSettings().Set(GetSysInformationMsgResp(msg).options());
     emit headTypeAttached(HeadTypeFromSysInformation(msg.body));
 }
 
 void HomeScreen::takeSystemData(const QuarnBusMsg& msg)
 {
-    const bool litWanted = msg.body.size() >= 5 && msg.bodyByte(4) != 0;
+    // The display is lit while the head is in an operating mode.
+    const GetSystemDataMsgResp block(msg);
+    const bool litWanted = block.hasOperatingMode() && block.operatingMode() != 0;
     const QString powerFile = Board::Get().BacklightPowerFile();
     if (litWanted && backlightOff) {
         Board::Get().WriteValue(powerFile, 0);
@@ -159,7 +158,7 @@ void HomeScreen::takeSystemData(const QuarnBusMsg& msg)
 
 void HomeScreen::takeUserFlags(const QuarnBusMsg& msg)
 {
-    const bool loadInternal = !msg.body.isEmpty() && (msg.bodyByte(0) & 0x01);
+    const bool loadInternal = GetUflagsMsgResp(msg).startsWithInternalProfile();
     StartupParametersSetting().Set(loadInternal ? eStartParameterUserSetting::Internal
                                                 : eStartParameterUserSetting::Last);
     if (loadInternal)
@@ -170,5 +169,6 @@ void HomeScreen::takeZone(const QuarnBusMsg& msg)
 {
     if (msg.param != RegionUserSetting().Get())
         return;
-    ui->btnKeypad->setVisible(!(msg.bodyByte(kZoneFlagsByte) & kZoneNoSpectrum));
+    // A narrow zone has no spectral display.
+    ui->btnKeypad->setVisible(!GetZoneMsgResp(msg).isNarrow());
 }

@@ -3,6 +3,7 @@
 #include "bus/quarnBus.h"
 #include "screens/harmonicsAnalyzer.h"
 #include "screens/powerBar.h"
+#include "screens/touchFeedback.h"
 #include "screens/volumeButtons.h"
 #include "settings/powerLevelUserSetting.h"
 #include "settings/txPowerModeUserSetting.h"
@@ -29,8 +30,6 @@ constexpr int kAutoPowerBaseY = 194;
 // the automatic-power badge beside the marker steps clear of them.
 constexpr int kScaleFigureRows[][2] = {{2, 9}, {82, 89}, {165, 172}};
 constexpr int kAutoPowerSize = 19;
-constexpr unsigned char kTouchPulseMs = 50;
-constexpr unsigned int kVolumeVibrateEvery = 5;
 } // namespace
 
 const char* PowerBarScreen::imageFile(Image picture)
@@ -61,8 +60,8 @@ void PowerBarScreen::attachVolumeButtons(HapticPushButton* down, HapticPushButto
 {
     m_volume = new VolumeButtons(down, up, this);
     connect(m_volume, &VolumeButtons::volumeModeEntered, this, &PowerBarScreen::startVolumeBar);
-    down->setVibrateModuloWhenAutoRepeat(kVolumeVibrateEvery);
-    up->setVibrateModuloWhenAutoRepeat(kVolumeVibrateEvery);
+    down->setVibrateModuloWhenAutoRepeat(TouchFeedback::kPulseEveryRepeats);
+    up->setVibrateModuloWhenAutoRepeat(TouchFeedback::kPulseEveryRepeats);
 }
 
 bool PowerBarScreen::isVolumeMode() const
@@ -144,7 +143,7 @@ void PowerBarScreen::mousePressEvent(QMouseEvent* event)
     const Touch touch = touchAt(event->pos());
     if (touch == Touch::None)
         return;
-    HapticService::Get()->OneShotVibrateIfEnabled(kTouchPulseMs);
+    HapticService::Get()->OneShotVibrateIfEnabled(TouchFeedback::kTouchPulseMs);
     if (touch == Touch::PowerUp && PowerLevelUserSetting().Get() == 0)
         aboutToRaiseFromZero();
     stepPowerLevel(touch);

@@ -5,23 +5,6 @@
 
 #include <QTimer>
 
-namespace {
-constexpr int kAcByte = 7;
-constexpr quint8 kAcBit = 0x80;
-constexpr int kMfgStatusByte = 8;
-constexpr int kChargeByte = 16;
-
-quint8 chargeOf(const QuarnBusMsg& status)
-{
-    return status.bodyByte(kChargeByte);
-}
-
-bool acOf(const QuarnBusMsg& status)
-{
-    return status.bodyByte(kAcByte) & kAcBit;
-}
-} // namespace
-
 BatteryStatusMonitor* BatteryStatusMonitor::Get()
 {
     static BatteryStatusMonitor* instance = new BatteryStatusMonitor;
@@ -45,18 +28,17 @@ BatteryStatusMonitor::BatteryStatusMonitor()
 
 int BatteryStatusMonitor::GetBatteryPercent() const
 {
-    return chargeOf(m_lastStatus);
+    return m_lastStatus.chargePercent();
 }
 
 bool BatteryStatusMonitor::IsAcPowerConnected() const
 {
-    return acOf(m_lastStatus);
+    return m_lastStatus.onMains();
 }
 
 quint16 BatteryStatusMonitor::MfgRawStatus() const
 {
-    return quint16(m_lastStatus.bodyByte(kMfgStatusByte) * 256 +
-                   m_lastStatus.bodyByte(kMfgStatusByte + 1));
+    return m_lastStatus.mfgStatus();
 }
 
 QString BatteryStatusMonitor::MfgDateString() const
@@ -92,11 +74,13 @@ void BatteryStatusMonitor::ReceiveBusMsg(QuarnBusMsg msg)
 
 void BatteryStatusMonitor::handleStatus(const QuarnBusMsg& msg)
 {
+    const GetPingMsg status(msg);
     // The first answer with a charge is news even when it reads like the empty record.
-    const bool firstData = !m_hasData && msg.body.size() > kChargeByte;
-    if (!firstData && chargeOf(msg) == chargeOf(m_lastStatus) && acOf(msg) == acOf(m_lastStatus))
+    const bool firstData = !m_hasData && status.hasCharge();
+    if (!firstData && status.chargePercent() == m_lastStatus.chargePercent() &&
+        status.onMains() == m_lastStatus.onMains())
         return;
-    m_lastStatus = msg;
+    m_lastStatus = status;
     m_hasData = m_hasData || firstData;
     emit StatusChanged();
     checkLowCharge();
@@ -104,8 +88,7 @@ void BatteryStatusMonitor::handleStatus(const QuarnBusMsg& msg)
 
 void BatteryStatusMonitor::checkLowCharge()
 {
-    // A short answer carries no charge: it reads 0 without meaning it.
-    if (m_lastStatus.body.size() <= kChargeByte)
+    if (!m_lastStatus.hasCharge())
         return;
     const int charge = GetBatteryPercent();
     // The board reports mains, not charging as such: only a charge clearly above the

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bus/quarnBusMsg.h"
+#include "bus/deviceMsgs.h"
 
 #include <QObject>
 #include <QString>
@@ -74,7 +74,7 @@ private:
     void checkLowCharge();
 
     QTimer* m_pollTimer = nullptr;
-    QuarnBusMsg m_lastStatus;
+    GetPingMsg m_lastStatus; // the last status answer
     bool m_hasData = false;
     quint64 m_registersRead = 0; // one bit per register answered, by its command code
     // The lowest threshold already noticed in this discharge; above both when none was.

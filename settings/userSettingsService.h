@@ -14,6 +14,7 @@
 #include "settings/operatingModeUserSetting.h"
 #include "settings/powerLevelUserSetting.h"
 #include "settings/regionUserSetting.h"
+#include "settings/settingsProfiles.h"
 #include "settings/standbyTimeUserSetting.h"
 #include "settings/startupParametersSetting.h"
 #include "settings/toneStyleUserSetting.h"
@@ -22,15 +23,11 @@
 #include "settings/userSettingsStore.h"
 #include "settings/volumeUserSetting.h"
 
-#include <QFileSystemWatcher>
 #include <QList>
-#include <QMap>
 #include <QObject>
-#include <QVariant>
-
-class QSettings;
 
 class QTimer;
+class StoreWatch;
 
 // The settings profiles on the SD card.
 enum class eExternalUserSettingsSet : int
@@ -43,25 +40,18 @@ enum class eExternalUserSettingsSet : int
     Set6
 };
 
-// What a profile recall found.
-enum class eProfileImport : int
-{
-    Recalled,
-    Missing,
-    Unreadable, // a link, a folder, a file too large, anything but a profile file
-};
-
 // Keeps the three copies of the settings in agreement: the live store, the head and the
 // profile files. Pulls the head's settings as one system data block (retrying until the
 // head answers), copies profiles to and from the store, and turns every change of the
-// live store file into change signals for the screens.
+// live store file into change signals for the screens. The profile files are
+// SettingsProfiles', the watch on the store file StoreWatch's.
 class UserSettingsService : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int kInitialSyncRetryMs = 1500;
     // A profile file larger than this is not read.
-    static constexpr qint64 kMaxProfileBytes = 64 * 1024;
+    static constexpr qint64 kMaxProfileBytes = SettingsProfiles::kMaxProfileBytes;
 
     static UserSettingsService* Get();
     explicit UserSettingsService(QObject* parent = nullptr);
@@ -117,22 +107,11 @@ public slots:
     void InitialSyncRetry();
 
 private:
-    void onStoreFileChanged();
-    void onStoreFolderChanged(const QString& path);
-    QString storeFolder() const;
-    bool isStoreLost() const;
-    // True when the store file is back with every value.
-    bool recoverStore();
-    void rememberStore();
-    void putBackLastKnownValues();
-    void watchStoreFile();
     void checkStoreWritten();
     void rewriteIfDamaged();
     void refreshCaches();
     void decodeTargetHaptic(quint8 targetHaptic);
-    void importCheckedValues(const QSettings& profile, const QString& path);
 
-    QFileSystemWatcher m_fileWatcher;
     HeadlightUserSetting m_headlight;
     StandbyTimeUserSetting m_standbyTime;
     AutoPowerOffUserSetting m_autoPowerOff;
@@ -163,11 +142,8 @@ private:
     qint32 m_cachedHeadlight = 0;
 
     UserSettingsStore m_store;
-    // The store as last seen whole, to rewrite a store file that vanished.
-    QMap<QString, QVariant> m_lastKnownStore;
+    StoreWatch* m_storeWatch = nullptr;
     QTimer* m_initialSyncTimer = nullptr;
-    // One store write shows up as several watcher events; they make one change.
-    QTimer* m_fileChangeTimer = nullptr;
     // Changes made in one pass of the event loop are checked against the file once.
     QTimer* m_storeCheckTimer = nullptr;
     bool m_storeWritable = true;

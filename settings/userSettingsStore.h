@@ -16,6 +16,9 @@ public:
     // A real store is about 1 kB; one far larger than this is damaged (junk appended or
     // planted) and is read no further than this.
     static constexpr qint64 kMaxStoreBytes = 64 * 1024;
+    // Written at every start, so that the store file exists and can be watched; profiles
+    // carry it too.
+    static constexpr const char* kInitFileKey = "initFile";
 
     // Points native user-scope settings at the board's settings folder. Whoever starts the
     // program calls this before the first setting is used.

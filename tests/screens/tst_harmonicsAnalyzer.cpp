@@ -4,6 +4,7 @@
 #include "settings/userSettingsStore.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/settledLine.h"
 
 #include <QSignalSpy>
 
@@ -41,9 +42,7 @@ private:
 private slots:
     void initTestCase()
     {
-        UserSettingsStore::Configure();
-        m_line = new FakeDevice;
-        QuarnBus::Install(m_line);
+        m_line = QuarnTest::InstallFakeLine();
         m_analyzer = HarmonicsAnalyzer::Get();
     }
 

@@ -2,6 +2,7 @@
 #include "settings/regionUserSetting.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/settledLine.h"
 
 #include <QSignalSpy>
 
@@ -29,9 +30,7 @@ private:
 private slots:
     void initTestCase()
     {
-        m_line = new FakeDevice;
-        QuarnBus::Install(m_line);
-        UserSettingsStore::Configure();
+        m_line = QuarnTest::InstallFakeLine();
     }
 
     void init() { m_line->takeWritten(); }

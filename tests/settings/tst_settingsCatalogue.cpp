@@ -25,6 +25,7 @@
 #include "settings/volumeUserSetting.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/settledLine.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,9 +107,7 @@ private:
 private slots:
     void initTestCase()
     {
-        m_line = new FakeDevice;
-        QuarnBus::Install(m_line);
-        UserSettingsStore::Configure();
+        m_line = QuarnTest::InstallFakeLine();
         QVERIFY(QDir().mkpath(QFileInfo(Board::Get().BacklightBrightnessFile()).path()));
     }
 

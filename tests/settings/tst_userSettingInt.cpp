@@ -2,6 +2,7 @@
 #include "settings/userSettingsStore.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/settledLine.h"
 
 #include <QFile>
 
@@ -24,9 +25,7 @@ private:
 private slots:
     void initTestCase()
     {
-        m_line = new FakeDevice;
-        QuarnBus::Install(m_line);
-        UserSettingsStore::Configure();
+        m_line = QuarnTest::InstallFakeLine();
     }
 
     void init()

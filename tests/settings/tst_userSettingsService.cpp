@@ -10,6 +10,7 @@
 #include "settings/userSettingsService.h"
 #include "tests/support/busTraffic.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/settledLine.h"
 #include "tests/support/smallFileSystem.h"
 
 #include <QDir>
@@ -82,9 +83,7 @@ private:
 private slots:
     void initTestCase()
     {
-        m_line = new FakeDevice;
-        QuarnBus::Install(m_line);
-        UserSettingsStore::Configure();
+        m_line = QuarnTest::InstallFakeLine();
     }
 
     void init()

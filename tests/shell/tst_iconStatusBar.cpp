@@ -15,6 +15,7 @@
 #include "shell/panelDialogs.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/settledLine.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -77,9 +78,7 @@ private:
 private slots:
     void initTestCase()
     {
-        UserSettingsStore::Configure();
-        m_line = new FakeDevice;
-        QuarnBus::Install(m_line);
+        m_line = QuarnTest::InstallFakeLine();
         m_bar = new IconStatusBar;
         m_bar->resize(240, 60);
         m_bar->show();

@@ -8,11 +8,17 @@
 
 namespace QuarnTest {
 
-FakeDevice* InstallSettledLine()
+FakeDevice* InstallFakeLine()
 {
     UserSettingsStore::Configure();
     auto* line = new FakeDevice;
     QuarnBus::Install(line);
+    return line;
+}
+
+FakeDevice* InstallSettledLine()
+{
+    FakeDevice* line = InstallFakeLine();
     UserSettingsService::Get();
     line->feed(BusTraffic::frameFromHead(eGetSystemDataMsgResp, 0,
                                          QByteArray("VEK0") + QByteArray(24, 0)));
