@@ -32,6 +32,30 @@ constexpr quint64 kRequiredCardSpace = 100'000'000;
 // The key the package is signed with.
 QByteArray IntegrityKey();
 
+// The optional signature block, the last bytes of the file:
+//   32       SHA-256 of the installer script that goes with the package
+//   96 x n   per signature: Ed25519 public key (32), signature (64)
+//   1        n, 1 to kMaxSignatures
+//   8        kSignatureMagic
+// Readers that know no block skip it: it lies past every offset they follow, and the
+// HMAC covers it like any byte before it. Each signature is over kSignatureContext with
+// its zero, the SHA-256 of every byte from offset 21 up to the block, and the script's
+// SHA-256: everything the HMAC covers and everything that runs.
+constexpr char kSignatureMagic[] = "QUARNSG1";
+constexpr int kSignatureMagicSize = sizeof kSignatureMagic - 1;
+constexpr char kSignatureContext[] = "quarn24ex update signature 1";
+constexpr int kSha256Size = 32;
+constexpr int kPublicKeySize = 32;
+constexpr int kSignatureSize = 64;
+constexpr int kMaxSignatures = 8;
+constexpr qint64 SignatureBlockSize(int count)
+{
+    return kSha256Size + qint64(count) * (kPublicKeySize + kSignatureSize) + 1 +
+           kSignatureMagicSize;
+}
+// The installer script is read whole into memory to be hashed and run from there.
+constexpr qint64 kMaxInstallerSize = 1 << 20;
+
 struct Version
 {
     quint8 major = 0;
