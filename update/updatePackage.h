@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 #include <array>
@@ -162,6 +164,20 @@ quint32 ByteSum(const QByteArray& bytes, quint32 start = 0);
 // 6 x 16,711,688 = 100,270,128 bytes (95.6 MiB), plus up to 1 MiB of header text while it
 // is parsed; a real package holds a few hundred KiB of firmware. The image is not kept,
 // only its SHA-256.
+struct SignatureBlock
+{
+    enum class State
+    {
+        None,
+        Malformed, // the magic word at the end, and no block that fits it
+        Present,
+    };
+    State state = State::None;
+    QByteArray contentDigest; // SHA-256 of every byte from offset 21 up to the block
+    QByteArray scriptDigest;  // as the block states it
+    QList<QPair<QByteArray, QByteArray>> signatures; // public key, signature
+};
+
 struct CheckedPackage
 {
     Version version;
@@ -171,6 +187,9 @@ struct CheckedPackage
     SectionTable sections{};
     // The whole section (header and data) of each slot to be programmed; empty otherwise.
     std::array<QByteArray, kSlotCount> data;
+    // Read in the same pass; the package proper (image, header, sections) ends where the
+    // block starts.
+    SignatureBlock signature;
 };
 
 enum class LoadError
@@ -255,6 +274,9 @@ public:
 
 private:
     bool seek(qint64 offset);
+    // Size of the signature block that the footer at the end announces: 0 for no footer,
+    // -1 for a footer that fits no block, nothing when the end cannot be read.
+    std::optional<qint64> signatureBlockSize(QByteArray* footer);
 
     FILE* m_file = nullptr;
     qint64 m_size = 0;

@@ -2,6 +2,7 @@
 #include "update/hmacSha1.h"
 #include "update/packageBuilder.h"
 #include "update/updatePackage.h"
+#include "update/updateSignature.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -82,6 +83,18 @@ PackageContents fixtureContents()
     contents.sections = {{"master", "HDRm0001" + pattern(300, 13, 5)},
                          {"ka", "HDRk0001" + pattern(40, 3, 1)}};
     return contents;
+}
+
+QByteArray sha256(const QByteArray& bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+QByteArray flipped(QByteArray bytes, int at)
+{
+    bytes[at] = char(bytes.at(at) ^ 0x01);
+    PackageBuilder::Resign(bytes, IntegrityKey());
+    return bytes;
 }
 
 LoadError loadAll(const QByteArray& bytes, CheckedPackage* out)
@@ -231,6 +244,130 @@ private slots:
         QCOMPARE(ParseFirmwareHeader(*header, false, table), HeaderError::None);
         QVERIFY(SectionsAreSound(table, base, memory.file.Size()));
         QCOMPARE(base, expected.base);
+    }
+
+    // A unit that holds the HMAC key can re-sign anything with it: each of these has its
+    // HMAC made anew, and only the signature tells.
+    void signature_data()
+    {
+        QTest::addColumn<QByteArray>("package");
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QList<QByteArray>>("trusted");
+        QTest::addColumn<int>("check");
+        const QByteArray maker = PackageBuilder::NewSigningKey();
+        const QByteArray other = PackageBuilder::NewSigningKey();
+        const QList<QByteArray> trusted{PackageBuilder::PublicKeyOf(maker)};
+        PackageContents contents;
+        contents.major = 2;
+        contents.image = QByteArray(700, 'q');
+        contents.sections = {{"master", section('m', 300)}};
+        contents.script = "#!/bin/sh\ninstall\n";
+        const QByteArray plain = PackageBuilder::Build(contents);
+        contents.signingKeys = {maker};
+        const QByteArray good = PackageBuilder::Build(contents);
+        const int block = plain.size();
+        const auto row = [&](const char* name, const QByteArray& package, SignatureCheck check,
+                             const QByteArray& script = "#!/bin/sh\ninstall\n") {
+            QTest::newRow(name) << package << script << trusted << int(check);
+        };
+
+        row("unsigned", plain, SignatureCheck::Unsigned);
+        row("signed", good, SignatureCheck::Good);
+        QTest::newRow("the maker's fixture")
+            << readFile(kSignedFixture + ".bin") << readFile(kSignedFixture + ".sh")
+            << QList<QByteArray>{PublicKeyFromPem(readFile(kSignedFixture + ".pub"))}
+            << int(SignatureCheck::Good);
+        PackageContents otherKey = contents;
+        otherKey.signingKeys = {other};
+        row("key the unit does not hold", PackageBuilder::Build(otherKey),
+            SignatureCheck::UnknownKey);
+        row("signature byte flipped", flipped(good, block + 32 + 32 + 10),
+            SignatureCheck::BadSignature);
+        row("version byte flipped", flipped(good, 21), SignatureCheck::BadSignature);
+        row("image byte flipped", flipped(good, 30 + 350), SignatureCheck::BadSignature);
+        row("last byte before the block flipped", flipped(good, block - 1),
+            SignatureCheck::BadSignature);
+        row("script digest in the block flipped", flipped(good, block + 5),
+            SignatureCheck::BadSignature);
+        row("script changed", good, SignatureCheck::ScriptMismatch, "#!/bin/sh\ninstall \n");
+        row("no script", good, SignatureCheck::ScriptMismatch, {});
+        QByteArray stripped = good.left(block);
+        PackageBuilder::Resign(stripped, IntegrityKey());
+        row("block cut off", stripped, SignatureCheck::Unsigned);
+
+        // While a key is replaced a package carries the old key's and the new key's.
+        PackageContents rotation = contents;
+        rotation.signingKeys = {other, maker};
+        const QByteArray both = PackageBuilder::Build(rotation);
+        row("old and new key, the unit holds one", both, SignatureCheck::Good);
+        row("old and new key, the held one's flipped", flipped(both, block + 32 + 96 + 32 + 10),
+            SignatureCheck::BadSignature);
+        row("old and new key, the other one's flipped", flipped(both, block + 32 + 32 + 10),
+            SignatureCheck::Good);
+
+        QByteArray none = good;
+        none[none.size() - 9] = '\0';
+        PackageBuilder::Resign(none, IntegrityKey());
+        row("no signature counted", none, SignatureCheck::Malformed);
+        QByteArray tooMany = good;
+        tooMany[tooMany.size() - 9] = char(kMaxSignatures + 1);
+        PackageBuilder::Resign(tooMany, IntegrityKey());
+        row("more signatures than allowed", tooMany, SignatureCheck::Malformed);
+    }
+
+    void signature()
+    {
+        QFETCH(QByteArray, package);
+        QFETCH(QByteArray, script);
+        QFETCH(QList<QByteArray>, trusted);
+        QFETCH(int, check);
+        CheckedPackage checked;
+        QCOMPARE(loadAll(package, &checked), LoadError::None);
+        QCOMPARE(int(CheckSignature(checked.signature, sha256(script), trusted)), check);
+    }
+
+    // What lies in the block is covered by no signature: the package proper ends before it.
+    void signedPackage_endsWhereTheBlockStarts_data()
+    {
+        QTest::addColumn<int>("pastTheData");
+        QTest::addColumn<bool>("image");
+        QTest::addColumn<int>("error");
+        QTest::newRow("section to the block") << 0 << false << int(LoadError::None);
+        QTest::newRow("section one byte into the block")
+            << 1 << false << int(LoadError::SectionsUnsound);
+        QTest::newRow("image to the block") << 0 << true << int(LoadError::None);
+        QTest::newRow("image one byte into the block") << 1 << true << int(LoadError::TooShort);
+    }
+
+    void signedPackage_endsWhereTheBlockStarts()
+    {
+        QFETCH(int, pastTheData);
+        QFETCH(bool, image);
+        QFETCH(int, error);
+        PackageContents contents;
+        if (image) {
+            contents.image = QByteArray(100, 'q');
+        } else {
+            contents.header = "{\"master\": [0, " + QByteArray::number(20 + pastTheData) + "]}";
+            contents.sections = {{"master", section('m', 12)}};
+        }
+        QByteArray package = PackageBuilder::Build(contents);
+        if (image)
+            package[26] = char(100 + pastTheData);
+        QVERIFY(PackageBuilder::AppendSignatures(package, {PackageBuilder::NewSigningKey()}, {}));
+        PackageBuilder::Resign(package, IntegrityKey());
+        CheckedPackage checked;
+        QCOMPARE(int(loadAll(package, &checked)), error);
+    }
+
+    void makerKeys_areEd25519PublicKeys()
+    {
+        // A key file that is none warns, and fails this test.
+        const QList<QByteArray> keys = MakerKeys();
+        for (const QByteArray& key : keys)
+            QCOMPARE(key.size(), kPublicKeySize);
+        QVERIFY(PublicKeyFromPem(readFile(kSignedFixture + ".pub")).size() == kPublicKeySize);
+        QVERIFY(PublicKeyFromPem(readFile(kSignedFixture + ".sh")).isEmpty());
     }
 
     void builder_appendsTheSignatureBlockAfterTheData()
