@@ -270,3 +270,17 @@ void Board::StartCardProgram(QProcess& process, const QString& program) const
 {
     process.start(program, {}, QIODevice::ReadWrite);
 }
+
+void Board::StartCardScriptCopy(QProcess& process, const QString& cardPath,
+                                const QString& copy) const
+{
+    // Sourced rather than run, so that $0 still names the card's script: installers find
+    // the image beside themselves on the card.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUARN_CHECKED_INSTALLER"), copy);
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral(". \"$QUARN_CHECKED_INSTALLER\""),
+                   cardPath},
+                  QIODevice::ReadWrite);
+}

@@ -108,6 +108,10 @@ public:
     // Starts a program from the card (the update script) without arguments, with read and
     // write channels.
     void StartCardProgram(QProcess& process, const QString& program) const;
+    // Runs the shell script in copy as if it were the card's script at cardPath: /bin/sh
+    // reads the copy, and the script sees cardPath as $0 and no arguments, with read and
+    // write channels. The copy's path is in QUARN_CHECKED_INSTALLER.
+    void StartCardScriptCopy(QProcess& process, const QString& cardPath, const QString& copy) const;
 
 private:
     Board();

@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -346,19 +347,61 @@ quint32 ByteSum(const QByteArray& bytes, quint32 start)
     return sum;
 }
 
-bool PackageFile::Open(const QString& path)
+namespace {
+
+// A descriptor for reading a regular file, -1 for anything else.
+int openRegularFile(const QString& path)
 {
-    Close();
     // O_NONBLOCK: opening a FIFO without a writer would wait for one.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return -1;
     struct stat info = {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         ::close(fd);
-        return false;
+        return -1;
     }
+    return fd;
+}
+
+} // namespace
+
+std::optional<QByteArray> ReadInstaller(const QString& path, std::atomic<qint64>* progress)
+{
+    const int fd = openRegularFile(path);
+    if (fd < 0)
+        return std::nullopt;
+    // One byte more than allowed tells a script that is too large.
+    QByteArray bytes(int(kMaxInstallerSize + 1), Qt::Uninitialized);
+    qint64 size = 0;
+    while (size < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + size, size_t(bytes.size() - size));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        size += got;
+        if (progress)
+            *progress += got;
+    }
+    ::close(fd);
+    if (size > kMaxInstallerSize)
+        return std::nullopt;
+    bytes.truncate(int(size));
+    return bytes;
+}
+
+bool PackageFile::Open(const QString& path)
+{
+    Close();
+    const int fd = openRegularFile(path);
+    if (fd < 0)
+        return false;
     FILE* file = ::fdopen(fd, "rb");
     if (!file) {
         ::close(fd);

@@ -218,6 +218,11 @@ struct LoadOptions
     std::atomic<qint64>* progress = nullptr;
 };
 
+// The installer script whole, from a regular file of at most kMaxInstallerSize bytes;
+// nothing for anything else or a failed read. progress counts the bytes read.
+std::optional<QByteArray> ReadInstaller(const QString& path,
+                                        std::atomic<qint64>* progress = nullptr);
+
 // The open package file.
 class PackageFile
 {
