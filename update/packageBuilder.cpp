@@ -146,7 +146,8 @@ QByteArray Build(const PackageContents& contents)
 
 bool AppendSignatures(QByteArray& package, const QList<QByteArray>& keys, const QByteArray& script)
 {
-    if (keys.isEmpty() || keys.size() > kMaxSignatures || package.size() < kSignedFrom)
+    // A package without its version and flags takes no block: the reader would see none.
+    if (keys.isEmpty() || keys.size() > kMaxSignatures || package.size() < kImageLengthOffset)
         return false;
     const QByteArray scriptDigest = sha256(script);
     const QByteArray message = QByteArray(kSignatureContext, sizeof kSignatureContext) +

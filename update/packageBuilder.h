@@ -42,7 +42,8 @@ void Resign(QByteArray& package, const QByteArray& key);
 QString CheckSectionName(const QString& name);
 
 // Appends the signature block for everything from offset 21 and script; the HMAC is to be
-// computed after it (Resign). Nothing is appended without keys or when a key is no key.
+// computed after it (Resign). Nothing is appended without keys, when a key is no key or
+// to fewer bytes than the version and flags take.
 bool AppendSignatures(QByteArray& package, const QList<QByteArray>& keys, const QByteArray& script);
 // A new Ed25519 private key, raw; empty when the library fails.
 QByteArray NewSigningKey();
