@@ -5,11 +5,14 @@
 #include "update/updateSignature.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <openssl/evp.h>
 #include <openssl/pem.h>
+
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -358,6 +361,45 @@ private slots:
         PackageBuilder::Resign(package, IntegrityKey());
         CheckedPackage checked;
         QCOMPARE(int(loadAll(package, &checked)), error);
+    }
+
+    void readInstaller_takesAWholeRegularFileUpToTheLimit_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("empty") << "file" << qint64(0) << true;
+        QTest::newRow("at the limit") << "file" << kMaxInstallerSize << true;
+        QTest::newRow("a byte over it") << "file" << kMaxInstallerSize + 1 << false;
+        QTest::newRow("missing") << "none" << qint64(0) << false;
+        QTest::newRow("folder") << "folder" << qint64(0) << false;
+        QTest::newRow("FIFO without a writer") << "fifo" << qint64(0) << false;
+    }
+
+    void readInstaller_takesAWholeRegularFileUpToTheLimit()
+    {
+        QFETCH(QString, kind);
+        QFETCH(qint64, size);
+        QFETCH(bool, read);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("__up__quarn.sh"));
+        const QByteArray bytes = pattern(int(size), 7, 3);
+        if (kind == "file") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(bytes), size);
+        } else if (kind == "folder") {
+            QVERIFY(QDir().mkpath(path));
+        } else if (kind == "fifo") {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        }
+        std::atomic<qint64> progress{0};
+        const std::optional<QByteArray> script = ReadInstaller(path, &progress);
+        QCOMPARE(script.has_value(), read);
+        if (read) {
+            QCOMPARE(*script, bytes);
+            QCOMPARE(progress.load(), size);
+        }
     }
 
     void makerKeys_areEd25519PublicKeys()
