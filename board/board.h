@@ -71,6 +71,9 @@ public:
                                                 const QVector<QPointF>& taps) const;
     // Sandbox only: the file whose presence means "a card sits in the slot".
     QString CardPresenceMarker() const;
+    // The program's passing files, in memory on the board (/run): off the card and off the
+    // flash that an installer may overwrite.
+    QString RuntimeFolder() const;
 
     // Where the bus capture goes, empty for none: the file given with UseCaptureFile, or,
     // when a "capture" marker file sits on the mounted card, a new

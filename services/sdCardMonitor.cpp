@@ -3,6 +3,7 @@
 #include "board/board.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -92,8 +93,11 @@ bool SdCardMonitor::RunCheckedUpdateScript(const QByteArray& script)
     QProcess* process = newUpdateProcess();
     if (!process)
         return false;
-    // Off the card, where nothing else writes: a private folder of our own.
-    m_scriptCopy = std::make_unique<QTemporaryDir>();
+    // A private folder off the card, in memory: the shell reads the script as it runs, and
+    // the script may overwrite the flash.
+    const QString runtime = Board::Get().RuntimeFolder();
+    QDir().mkpath(runtime);
+    m_scriptCopy = std::make_unique<QTemporaryDir>(runtime + QStringLiteral("/installer-XXXXXX"));
     QFile copy(m_scriptCopy->filePath(QLatin1String(kUpdateScript)));
     if (!m_scriptCopy->isValid() || !copy.open(QIODevice::WriteOnly) ||
         copy.write(script) != script.size() || !copy.flush()) {

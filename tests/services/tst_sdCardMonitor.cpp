@@ -198,7 +198,9 @@ private slots:
         QSignalSpy errors(&monitor, &SdCardMonitor::UpdateError);
         QSignalSpy completions(&monitor, &SdCardMonitor::UpdateComplete);
         QVERIFY(monitor.RunCheckedUpdateScript(
-            "#!/bin/sh\ntest \"$0\" = '" + scriptPath().toUtf8() + "' && test $# = 0 || exit 7\n"));
+            "#!/bin/sh\ntest \"$0\" = '" + scriptPath().toUtf8() + "' && test $# = 0 || exit 7\n" +
+            "case \"$QUARN_CHECKED_INSTALLER\" in '" + Board::Get().RuntimeFolder().toUtf8() +
+            "'/*) ;; *) exit 8 ;; esac\n"));
         QVERIFY(!monitor.RunUpdateScript());
         QVERIFY(completions.wait(5000));
         QCOMPARE(errors.count(), 0);
