@@ -25,6 +25,7 @@ constexpr const char* kBacklightBrightness = "/sys/class/backlight/tps65217-bl/b
 constexpr const char* kBacklightPower = "/sys/class/backlight/tps65217-bl/bl_power";
 constexpr const char* kTouchCalibration = "/media/mmcblk0p4/Settings/pointercal";
 constexpr const char* kCardPresenceMarker = "/dev/mmcblk1";
+constexpr const char* kRuntimeFolder = "/run/quarn24ex";
 constexpr const char* kCardSubsystem = "block";
 constexpr const char* kCardIdProperty = "ID_PATH";
 constexpr const char* kCardIdPath = "platform-omap_hsmmc.1";
@@ -91,6 +92,7 @@ QString Board::BacklightBrightnessFile() const { return devicePath(kBacklightBri
 QString Board::BacklightPowerFile() const { return devicePath(kBacklightPower); }
 QString Board::TouchCalibrationFile() const { return devicePath(kTouchCalibration); }
 QString Board::CardPresenceMarker() const { return devicePath(kCardPresenceMarker); }
+QString Board::RuntimeFolder() const { return devicePath(kRuntimeFolder); }
 
 Board::TouchCalibrationResult Board::SaveTouchCalibration(const QVector<QPointF>& targets,
                                                           const QVector<QPointF>& taps) const
@@ -269,4 +271,18 @@ bool Board::IsCardReadOnly() const
 void Board::StartCardProgram(QProcess& process, const QString& program) const
 {
     process.start(program, {}, QIODevice::ReadWrite);
+}
+
+void Board::StartCardScriptCopy(QProcess& process, const QString& cardPath,
+                                const QString& copy) const
+{
+    // Sourced rather than run, so that $0 still names the card's script: installers find
+    // the image beside themselves on the card.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUARN_CHECKED_INSTALLER"), copy);
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral("/bin/sh"),
+                  {QStringLiteral("-c"), QStringLiteral(". \"$QUARN_CHECKED_INSTALLER\""),
+                   cardPath},
+                  QIODevice::ReadWrite);
 }

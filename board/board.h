@@ -71,6 +71,9 @@ public:
                                                 const QVector<QPointF>& taps) const;
     // Sandbox only: the file whose presence means "a card sits in the slot".
     QString CardPresenceMarker() const;
+    // The program's passing files, in memory on the board (/run): off the card and off the
+    // flash that an installer may overwrite.
+    QString RuntimeFolder() const;
 
     // Where the bus capture goes, empty for none: the file given with UseCaptureFile, or,
     // when a "capture" marker file sits on the mounted card, a new
@@ -108,6 +111,10 @@ public:
     // Starts a program from the card (the update script) without arguments, with read and
     // write channels.
     void StartCardProgram(QProcess& process, const QString& program) const;
+    // Runs the shell script in copy as if it were the card's script at cardPath: /bin/sh
+    // reads the copy, and the script sees cardPath as $0 and no arguments, with read and
+    // write channels. The copy's path is in QUARN_CHECKED_INSTALLER.
+    void StartCardScriptCopy(QProcess& process, const QString& cardPath, const QString& copy) const;
 
 private:
     Board();

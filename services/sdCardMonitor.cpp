@@ -3,7 +3,9 @@
 #include "board/board.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 
 SdCardMonitor* SdCardMonitor::Get()
@@ -60,11 +62,11 @@ void SdCardMonitor::PollForCardStatus()
         emit UpdateDetected();
 }
 
-bool SdCardMonitor::RunUpdateScript()
+QProcess* SdCardMonitor::newUpdateProcess()
 {
     qDebug() << "RunUpdateScript";
     if (m_updateProcess)
-        return false;
+        return nullptr;
 
     m_updateProcess = new QProcess(this);
     connect(m_updateProcess, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), this,
@@ -74,8 +76,39 @@ bool SdCardMonitor::RunUpdateScript()
     connect(m_updateProcess, &QProcess::readyReadStandardError, this,
             &SdCardMonitor::ProcessStdErr);
     connect(m_updateProcess, &QProcess::errorOccurred, this, &SdCardMonitor::onProcessError);
-    Board::Get().StartCardProgram(*m_updateProcess,
-                                  GetSdCardRootFolder() + QLatin1String(kUpdateScript));
+    return m_updateProcess;
+}
+
+bool SdCardMonitor::RunUpdateScript()
+{
+    QProcess* process = newUpdateProcess();
+    if (!process)
+        return false;
+    Board::Get().StartCardProgram(*process, GetSdCardRootFolder() + QLatin1String(kUpdateScript));
+    return true;
+}
+
+bool SdCardMonitor::RunCheckedUpdateScript(const QByteArray& script)
+{
+    QProcess* process = newUpdateProcess();
+    if (!process)
+        return false;
+    // A private folder off the card, in memory: the shell reads the script as it runs, and
+    // the script may overwrite the flash.
+    const QString runtime = Board::Get().RuntimeFolder();
+    QDir().mkpath(runtime);
+    m_scriptCopy = std::make_unique<QTemporaryDir>(runtime + QStringLiteral("/installer-XXXXXX"));
+    QFile copy(m_scriptCopy->filePath(QLatin1String(kUpdateScript)));
+    if (!m_scriptCopy->isValid() || !copy.open(QIODevice::WriteOnly) ||
+        copy.write(script) != script.size() || !copy.flush()) {
+        reportError(QStringLiteral("Failed to copy ") + GetSdCardRootFolder() +
+                    QLatin1String(kUpdateScript));
+        releaseProcess();
+        return true;
+    }
+    copy.close();
+    Board::Get().StartCardScriptCopy(*process, GetSdCardRootFolder() + QLatin1String(kUpdateScript),
+                                     copy.fileName());
     return true;
 }
 
@@ -156,4 +189,5 @@ void SdCardMonitor::releaseProcess()
 {
     m_updateProcess->deleteLater();
     m_updateProcess = nullptr;
+    m_scriptCopy.reset();
 }

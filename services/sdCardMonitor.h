@@ -7,6 +7,7 @@
 #include <memory>
 
 class CardSlotProbe;
+class QTemporaryDir;
 class QTimer;
 
 // Watches the micro SD card slot: whether a card is inserted, whether it is mounted and
@@ -35,6 +36,9 @@ public:
     QString GetSdCardRootFolder() const;
     // False while a script is already running.
     bool RunUpdateScript();
+    // The same for a script whose bytes were checked: it runs from a private copy of them,
+    // never from the card, and sees itself as the card's script.
+    bool RunCheckedUpdateScript(const QByteArray& script);
 
 signals:
     void CardEvent();
@@ -50,6 +54,8 @@ public slots:
 
 private:
     void isSdDevPresentAndReady();
+    // Null while a script is already running.
+    QProcess* newUpdateProcess();
     void onProcessError(QProcess::ProcessError error);
     void collect(QProcess::ProcessChannel channel, QString& collected);
     void reportError(const QString& firstLine);
@@ -60,6 +66,7 @@ private:
     bool m_cardInserted = false;
     bool m_cardReady = false;
     QProcess* m_updateProcess = nullptr;
+    std::unique_ptr<QTemporaryDir> m_scriptCopy; // while a checked script runs
     QString m_stdOut;
     QString m_stdErr;
 };

@@ -11,6 +11,7 @@
 #include "settings/userSettingsStore.h"
 #include "shell/panelDialogs.h"
 #include "shell/quarn24ex.h"
+#include "update/sdCardUpdate.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -38,6 +39,9 @@ void ApplyPanelStyle(QApplication& app)
 
 std::unique_ptr<Quarn24EX> StartInstrument(QApplication& app)
 {
+    // The board's service setting, from /etc/default/quarn24ex (quarn24ex.service).
+    if (qEnvironmentVariable("QUARN_UPDATE_REQUIRE_SIGNATURE") == QLatin1String("1"))
+        SDCardUpdate::SetSignatureRequired(true);
     QuarnResources::Init();
     QCoreApplication::setOrganizationName(QStringLiteral("VEK"));
     QCoreApplication::setOrganizationDomain(QStringLiteral("vek.example.com"));

@@ -1,5 +1,6 @@
 // Builds a signed software update package for the SD card from a version, an optional
-// squash file system image and firmware section files.
+// squash file system image and firmware section files; with --sign also signed with the
+// maker's Ed25519 key(s) over the package and the installer script that goes with it.
 
 #include "update/packageBuilder.h"
 #include "update/updatePackage.h"
@@ -51,11 +52,22 @@ int main(int argc, char* argv[])
         QStringLiteral("NAME=FILE"));
     const QCommandLineOption output(
         QStringLiteral("output"), QStringLiteral("Package file to write."), QStringLiteral("FILE"));
-    for (const auto& option : {version, squash, section, output})
+    const QCommandLineOption sign(
+        QStringLiteral("sign"),
+        QStringLiteral("Ed25519 private key (PEM) to sign with; may repeat while keys rotate."),
+        QStringLiteral("KEYFILE"));
+    const QCommandLineOption script(
+        QStringLiteral("script"),
+        QStringLiteral(
+            "Installer script __up__quarn.sh that goes on the card; needed with --sign."),
+        QStringLiteral("FILE"));
+    for (const auto& option : {version, squash, section, output, sign, script})
         parser.addOption(option);
     parser.process(app);
     if (!parser.isSet(version) || !parser.isSet(output))
         return fail(QStringLiteral("--version and --output are needed (see --help)"));
+    if (parser.isSet(sign) != parser.isSet(script))
+        return fail(QStringLiteral("--sign and --script go together: the script is signed too"));
 
     PackageContents contents;
     const auto match = QRegularExpression(QStringLiteral("^(\\d{1,3})\\.(\\d{1,3})\\.(\\d{1,3})$"))
@@ -92,21 +104,45 @@ int main(int argc, char* argv[])
         contents.sections.append({name, bytes});
     }
 
+    for (const QString& path : parser.values(sign)) {
+        QString problem;
+        const QByteArray key = PackageBuilder::ReadSigningKey(path, &problem);
+        if (key.isEmpty())
+            return fail(problem);
+        contents.signingKeys.append(key);
+    }
+    if (contents.signingKeys.size() > UpdatePackage::kMaxSignatures)
+        return fail(QStringLiteral("at most %1 keys").arg(UpdatePackage::kMaxSignatures));
+    if (parser.isSet(script)) {
+        if (!readFile(parser.value(script), contents.script))
+            return fail(QStringLiteral("cannot read %1").arg(parser.value(script)));
+        if (contents.script.size() > UpdatePackage::kMaxInstallerSize)
+            return fail(QStringLiteral("script %1 is larger than the unit reads (%2 bytes)")
+                            .arg(parser.value(script))
+                            .arg(UpdatePackage::kMaxInstallerSize));
+    }
+
     const QByteArray package = PackageBuilder::Build(contents);
+    if (package.isEmpty())
+        return fail(QStringLiteral("signing failed"));
     QFile out(parser.value(output));
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
         out.write(package) != package.size())
         return fail(QStringLiteral("cannot write %1").arg(parser.value(output)));
     QFile stdOut;
     stdOut.open(stdout, QIODevice::WriteOnly);
-    stdOut.write(QStringLiteral("%1: version %2.%3.%4, %5 bytes, %6 section(s)%7\n")
-                     .arg(parser.value(output))
-                     .arg(contents.major)
-                     .arg(contents.minor)
-                     .arg(contents.build)
-                     .arg(package.size())
-                     .arg(contents.sections.size())
-                     .arg(contents.image ? QStringLiteral(", file system image") : QString())
-                     .toLocal8Bit());
+    stdOut.write(
+        QStringLiteral("%1: version %2.%3.%4, %5 bytes, %6 section(s)%7%8\n")
+            .arg(parser.value(output))
+            .arg(contents.major)
+            .arg(contents.minor)
+            .arg(contents.build)
+            .arg(package.size())
+            .arg(contents.sections.size())
+            .arg(contents.image ? QStringLiteral(", file system image") : QString())
+            .arg(contents.signingKeys.isEmpty()
+                     ? QString()
+                     : QStringLiteral(", signed with %1 key(s)").arg(contents.signingKeys.size()))
+            .toLocal8Bit());
     return 0;
 }

@@ -8,8 +8,9 @@
 #include <optional>
 
 // Writes update packages: for the service tool, the tests and the demo. Signing is done
-// here with the library's one-shot MAC, apart from the program's own digest code, so that
-// a package built here checks that code rather than mirroring it.
+// here with the library's one-shot MAC, digest and signature calls, apart from the
+// program's own checking code, so that a package built here checks that code rather than
+// mirroring it.
 struct PackageContents
 {
     quint8 major = 0;
@@ -23,10 +24,15 @@ struct PackageContents
     std::optional<QByteArray> header;
     QByteArray key;
     quint8 format = 1;
+    // Raw Ed25519 private keys to sign with, each adding a signature; none: unsigned.
+    QList<QByteArray> signingKeys;
+    // The installer script that goes on the card with the package; signed by its SHA-256.
+    QByteArray script;
 };
 
 namespace PackageBuilder {
-// Without a key of its own the package is signed with the program's integrity key.
+// Without a key of its own the package is signed with the program's integrity key. Empty
+// when a signing key is no Ed25519 key.
 QByteArray Build(const PackageContents& contents);
 // HMAC-SHA1 of bytes with key.
 QByteArray Sign(const QByteArray& bytes, const QByteArray& key);
@@ -34,4 +40,16 @@ QByteArray Sign(const QByteArray& bytes, const QByteArray& key);
 void Resign(QByteArray& package, const QByteArray& key);
 // Empty when the name is a header member the program knows, else why not.
 QString CheckSectionName(const QString& name);
+
+// Appends the signature block for everything from offset 21 and script; the HMAC is to be
+// computed after it (Resign). Nothing is appended without keys, when a key is no key or
+// to fewer bytes than the version and flags take.
+bool AppendSignatures(QByteArray& package, const QList<QByteArray>& keys, const QByteArray& script);
+// A new Ed25519 private key, raw; empty when the library fails.
+QByteArray NewSigningKey();
+// The raw public key of a raw Ed25519 private key; empty for no such key.
+QByteArray PublicKeyOf(const QByteArray& privateKey);
+// The raw private key in an Ed25519 PEM file (OpenSSL asks for its pass phrase when it has
+// one); empty, with the reason in error, when there is none.
+QByteArray ReadSigningKey(const QString& path, QString* error);
 } // namespace PackageBuilder

@@ -7,7 +7,9 @@
 #include "services/versionInfo.h"
 #include "settings/adminOptionsSettings.h"
 #include "settings/powerLevelUserSetting.h"
+#include "update/updateSignature.h"
 
+#include <QCryptographicHash>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -29,6 +31,18 @@ constexpr int kLineSleepMs = 1;
 constexpr int kLineDrainLimitMs = 20000;
 constexpr int kVersionLineMax = 9;
 constexpr const char* kFailedRecordName = "vek_update_failed.txt";
+
+struct SignaturePolicy
+{
+    bool required = false;
+    QList<QByteArray> keys = MakerKeys();
+};
+
+SignaturePolicy& signaturePolicy()
+{
+    static SignaturePolicy policy;
+    return policy;
+}
 } // namespace
 
 SDCardUpdate::SDCardUpdate(QObject* parent)
@@ -53,11 +67,39 @@ void SDCardUpdate::setFreeSpaceProbe(std::function<quint64(const QString&)> prob
     m_freeSpace = std::move(probe);
 }
 
+void SDCardUpdate::SetSignatureRequired(bool required)
+{
+    signaturePolicy().required = required;
+}
+
+bool SDCardUpdate::SignatureRequired()
+{
+    return signaturePolicy().required;
+}
+
+void SDCardUpdate::SetTrustedKeys(const QList<QByteArray>& keys)
+{
+    signaturePolicy().keys = keys;
+}
+
+QList<QByteArray> SDCardUpdate::TrustedKeys()
+{
+    return signaturePolicy().keys;
+}
+
+std::optional<QByteArray> SDCardUpdate::checkedInstaller()
+{
+    std::lock_guard<std::mutex> lock(m_versionMutex);
+    return m_installer;
+}
+
 void SDCardUpdate::startUpdate(Priority priority)
 {
     m_cardRoot = SdCardMonitor::Get()->GetSdCardRootFolder();
     m_headCode = VersionInfo::Get()->GetHeadHardwareCode();
     m_keypadCode = VersionInfo::Get()->GetKeypadHardwareCode();
+    m_signatureRequired = signaturePolicy().required;
+    m_trustedKeys = signaturePolicy().keys;
     m_cardProgressSeen = -1;
     m_cardStill.start();
     m_cardWatch->start(qMax(10, m_timing.cardStallMs / 5));
@@ -130,6 +172,11 @@ QString SDCardUpdate::packagePath() const
 QString SDCardUpdate::imagePath() const
 {
     return QDir(m_cardRoot).filePath(QLatin1String(kImageFileName));
+}
+
+QString SDCardUpdate::installerPath() const
+{
+    return QDir(m_cardRoot).filePath(QLatin1String(SdCardMonitor::kUpdateScript));
 }
 
 void SDCardUpdate::run()
@@ -280,9 +327,58 @@ void SDCardUpdate::verify()
         fail(eInvalidPackage, eStepFailed, "Firmware sections too large for memory.");
         return;
     }
+    if (!checkSignature())
+        return;
     m_version = m_checked.version;
     m_sections = m_checked.sections;
     m_step = eStepVersions;
+}
+
+bool SDCardUpdate::checkSignature()
+{
+    std::optional<QByteArray> installer;
+    QByteArray installerDigest;
+    if (m_checked.signature.state == SignatureBlock::State::Present) {
+        // Read once, here, before the first prompt: what runs later is this copy, so a
+        // script changed on the card after the check never runs.
+        m_cardBusy = true;
+        installer = ReadInstaller(installerPath(), &m_cardProgress);
+        m_cardBusy = false;
+        if (m_stop)
+            return false;
+        if (installer)
+            installerDigest = QCryptographicHash::hash(*installer, QCryptographicHash::Sha256);
+    }
+    QByteArray signer;
+    const char* refusal = nullptr;
+    switch (CheckSignature(m_checked.signature, installerDigest, m_trustedKeys, &signer)) {
+    case SignatureCheck::Unsigned:
+        if (!m_signatureRequired)
+            return true;
+        refusal = "Update not signed.";
+        break;
+    case SignatureCheck::Good: {
+        qDebug().noquote() << "Update signed by key" << KeyTag(signer);
+        std::lock_guard<std::mutex> lock(m_versionMutex);
+        m_installer = installer;
+        return true;
+    }
+    case SignatureCheck::Malformed:
+        refusal = "Update signature block malformed.";
+        break;
+    case SignatureCheck::UnknownKey:
+        refusal = "Update signed by no key this unit holds.";
+        break;
+    case SignatureCheck::BadSignature:
+        refusal = "Update signature does not verify.";
+        break;
+    case SignatureCheck::ScriptMismatch:
+        refusal =
+            installer ? "Update script is not the one signed." : "Update script not readable.";
+        break;
+    }
+    fail(eNotSigned, eStepFailed, refusal);
+    return false;
 }
 
 void SDCardUpdate::readVersions()

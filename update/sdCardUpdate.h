@@ -3,6 +3,7 @@
 #include "update/updatePackage.h"
 
 #include <QElapsedTimer>
+#include <QList>
 #include <QString>
 #include <QThread>
 
@@ -10,6 +11,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <sys/types.h>
 
 class QTimer;
@@ -34,6 +36,7 @@ public:
         eBadChecksum = 5,
         eCardNotAnswering = 6,
         eCardReadOnly = 7,
+        eNotSigned = 8, // no signature where one is required, or one that fails the check
     };
 
     // How far a failed controller got, for the operator's next move.
@@ -99,6 +102,18 @@ public:
     // The card's script failed: part of the image may be installed. On the GUI thread.
     void scriptFailed();
 
+    // Whether a package must carry the maker's signature (QUARN_UPDATE_REQUIRE_SIGNATURE=1
+    // on the board), and the public keys a signature may be made with (the built-in ones
+    // unless set). A signed package is checked whatever the setting. GUI thread, before an
+    // update starts.
+    static void SetSignatureRequired(bool required);
+    static bool SignatureRequired();
+    static void SetTrustedKeys(const QList<QByteArray>& keys);
+    static QList<QByteArray> TrustedKeys();
+    // The installer script of a signed package as it was checked, to be run in place of
+    // the card's file; nothing for an unsigned package. On the GUI thread after installFS.
+    std::optional<QByteArray> checkedInstaller();
+
     // The record of an update that failed after it changed the unit, beside the version
     // record; a completed update removes it.
     static QString FailedUpdateRecordPath();
@@ -147,6 +162,9 @@ private:
 
     void runStep(int step);
     void verify();
+    // Checks the package's signature and the card's installer script against it, under the
+    // policy; false once it has failed the update.
+    bool checkSignature();
     void readVersions();
     void checkSpace();
     void extractImage();
@@ -174,6 +192,7 @@ private:
 
     QString packagePath() const;
     QString imagePath() const;
+    QString installerPath() const;
 
     std::atomic<int> m_step{eStepVerify};
     std::atomic<Await> m_awaiting{Await::Nothing};
@@ -204,6 +223,8 @@ private:
     QString m_cardRoot;
     QString m_headCode;
     QString m_keypadCode;
+    bool m_signatureRequired = false;
+    QList<QByteArray> m_trustedKeys;
 
     // The worker thread's own.
     UpdatePackage::PackageFile m_package;
@@ -214,4 +235,6 @@ private:
 
     std::mutex m_versionMutex;
     QString m_newVersion; // also read by the completion on the GUI thread
+    // The checked installer script, for the dialog on the GUI thread.
+    std::optional<QByteArray> m_installer;
 };

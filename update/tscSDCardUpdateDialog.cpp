@@ -101,6 +101,8 @@ QString TscSDCardUpdateDialog::ErrorText(int code, const SDCardUpdate::Failure& 
     case SDCardUpdate::eCardNotAnswering:
         return QStringLiteral("Error: The SD card stopped answering. Nothing was changed.\n\n"
                               "Re-insert the card to try again.");
+    case SDCardUpdate::eNotSigned:
+        return QStringLiteral("Update not signed by the maker");
     case SDCardUpdate::eCardReadOnly:
         return QStringLiteral("Error: The SD card is read-only, so the file system image cannot "
                               "be copied to it. Nothing was changed.\n\nUnlock the card and "
@@ -204,7 +206,11 @@ void TscSDCardUpdateDialog::SquashUpdate()
     showStage(
         QStringLiteral("Overwriting file system. \n\nThis may take a while.\nPlease be patient."),
         false, false, 15);
-    SdCardMonitor::Get()->RunUpdateScript();
+    // A signed package's script runs from the bytes its signature was checked against.
+    if (const std::optional<QByteArray> installer = m_worker->checkedInstaller())
+        SdCardMonitor::Get()->RunCheckedUpdateScript(*installer);
+    else
+        SdCardMonitor::Get()->RunUpdateScript();
     m_progress = 25;
 }
 

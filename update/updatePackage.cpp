@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <memory>
@@ -72,20 +73,26 @@ struct JsonDeleter
     void operator()(json_object* object) const { json_object_put(object); }
 };
 
-// Reads the signed part in order; every byte read goes through the MAC exactly once.
+// Reads the signed part in order; every byte read goes through the MAC exactly once, and
+// with a signature block each byte before it through the content digest, the block's own
+// bytes into block().
 class Pass
 {
 public:
     static constexpr size_t kChunk = 4096;
     using Sink = std::function<void(qint64 position, const char* bytes, size_t n)>;
 
-    Pass(FILE* file, HmacSha1& mac, const LoadOptions& options, qint64 position)
-        : m_file(file), m_mac(mac), m_options(options), m_position(position)
+    // blockStart: where the signature block starts; -1 without one.
+    Pass(FILE* file, HmacSha1& mac, const LoadOptions& options, qint64 position, qint64 blockStart)
+        : m_file(file), m_mac(mac), m_options(options), m_position(position),
+          m_blockStart(blockStart)
     {}
 
     qint64 position() const { return m_position; }
     bool failed() const { return m_readError || !m_mac.ok(); }
     bool stopped() const { return m_stopped; }
+    QByteArray contentDigest() const { return m_content.result(); }
+    const QByteArray& block() const { return m_block; }
 
     // Up to n bytes, each to sha and sink when given; false unless all n came.
     bool take(qint64 n, QCryptographicHash* sha = nullptr, const Sink& sink = nullptr)
@@ -125,8 +132,7 @@ public:
                 break;
             }
             const char byte = char(c);
-            ++m_position;
-            if (!m_mac.update(&byte, 1))
+            if (!feed(&byte, 1))
                 return false;
             if (byte == '\0') {
                 count(qint64(text->size()) + 1);
@@ -153,11 +159,24 @@ private:
         const size_t got = std::fread(out, 1, n, m_file);
         if (got < n && std::ferror(m_file))
             m_readError = true;
-        if (got == 0 || !m_mac.update(out, got))
+        if (got == 0 || !feed(out, got))
             return 0;
-        m_position += qint64(got);
         count(qint64(got));
         return got;
+    }
+    bool feed(const char* bytes, size_t n)
+    {
+        if (!m_mac.update(bytes, n))
+            return false;
+        if (m_blockStart >= 0) {
+            const size_t before = size_t(qBound<qint64>(0, m_blockStart - m_position, qint64(n)));
+            m_content.addData(bytes, int(before));
+            // A block that grows under the pass is told by its size; more is not kept.
+            const size_t room = size_t(qMax(0, kMaxBlock + 1 - m_block.size()));
+            m_block.append(bytes + before, int(qMin(n - before, room)));
+        }
+        m_position += qint64(n);
+        return true;
     }
     void count(qint64 n)
     {
@@ -165,13 +184,31 @@ private:
             *m_options.progress += n;
     }
 
+    static constexpr int kMaxBlock = int(SignatureBlockSize(kMaxSignatures));
+
     FILE* m_file;
     HmacSha1& m_mac;
     const LoadOptions& m_options;
     qint64 m_position;
+    const qint64 m_blockStart;
+    QCryptographicHash m_content{QCryptographicHash::Sha256};
+    QByteArray m_block;
     bool m_readError = false;
     bool m_stopped = false;
 };
+
+// The block's fields; its size was checked against its count.
+void parseSignatureBlock(const QByteArray& block, SignatureBlock* out)
+{
+    out->scriptDigest = block.left(kSha256Size);
+    const int count = quint8(block.at(block.size() - kSignatureMagicSize - 1));
+    constexpr int kEntry = kPublicKeySize + kSignatureSize;
+    for (int i = 0; i < count; ++i) {
+        const int at = kSha256Size + i * kEntry;
+        out->signatures.append(
+            {block.mid(at, kPublicKeySize), block.mid(at + kPublicKeySize, kSignatureSize)});
+    }
+}
 
 } // namespace
 
@@ -310,19 +347,61 @@ quint32 ByteSum(const QByteArray& bytes, quint32 start)
     return sum;
 }
 
-bool PackageFile::Open(const QString& path)
+namespace {
+
+// A descriptor for reading a regular file, -1 for anything else.
+int openRegularFile(const QString& path)
 {
-    Close();
     // O_NONBLOCK: opening a FIFO without a writer would wait for one.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return -1;
     struct stat info = {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
         ::close(fd);
-        return false;
+        return -1;
     }
+    return fd;
+}
+
+} // namespace
+
+std::optional<QByteArray> ReadInstaller(const QString& path, std::atomic<qint64>* progress)
+{
+    const int fd = openRegularFile(path);
+    if (fd < 0)
+        return std::nullopt;
+    // One byte more than allowed tells a script that is too large.
+    QByteArray bytes(int(kMaxInstallerSize + 1), Qt::Uninitialized);
+    qint64 size = 0;
+    while (size < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + size, size_t(bytes.size() - size));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        size += got;
+        if (progress)
+            *progress += got;
+    }
+    ::close(fd);
+    if (size > kMaxInstallerSize)
+        return std::nullopt;
+    bytes.truncate(int(size));
+    return bytes;
+}
+
+bool PackageFile::Open(const QString& path)
+{
+    Close();
+    const int fd = openRegularFile(path);
+    if (fd < 0)
+        return false;
     FILE* file = ::fdopen(fd, "rb");
     if (!file) {
         ::close(fd);
@@ -353,6 +432,25 @@ void PackageFile::Close()
 bool PackageFile::seek(qint64 offset)
 {
     return m_file && fseeko(m_file, off_t(offset), SEEK_SET) == 0;
+}
+
+std::optional<qint64> PackageFile::signatureBlockSize(QByteArray* footer)
+{
+    constexpr int kFooter = 1 + kSignatureMagicSize;
+    if (m_size < kSignedFrom + kFooter)
+        return 0;
+    footer->resize(kFooter);
+    if (!seek(m_size - kFooter) ||
+        std::fread(footer->data(), 1, size_t(kFooter), m_file) != size_t(kFooter))
+        return std::nullopt;
+    if (!footer->endsWith(kSignatureMagic))
+        return 0;
+    const int count = quint8(footer->at(0));
+    // The package proper keeps at least its version and flags.
+    if (count < 1 || count > kMaxSignatures ||
+        SignatureBlockSize(count) > m_size - kImageLengthOffset)
+        return -1;
+    return SignatureBlockSize(count);
 }
 
 PackageFile::Check PackageFile::Verify(const QByteArray& key)
@@ -465,10 +563,20 @@ LoadError PackageFile::Load(const LoadOptions& options, CheckedPackage* out)
         return LoadError::ReadError;
     if (std::fread(stored, 1, sizeof stored, m_file) != sizeof stored)
         return std::ferror(m_file) ? LoadError::ReadError : LoadError::Mismatch;
+    QByteArray footer;
+    const std::optional<qint64> blockSize = signatureBlockSize(&footer);
+    if (!blockSize || !seek(kSignedFrom))
+        return LoadError::ReadError;
+    SignatureBlock& signature = out->signature;
+    signature.state = *blockSize > 0   ? SignatureBlock::State::Present
+                      : *blockSize < 0 ? SignatureBlock::State::Malformed
+                                       : SignatureBlock::State::None;
+    // Where the package proper ends: nothing it points at may lie in the block.
+    const qint64 end = *blockSize > 0 ? m_size - *blockSize : m_size;
     HmacSha1 mac(options.key);
     if (!mac.ok())
         return LoadError::ReadError;
-    Pass pass(m_file, mac, options, kSignedFrom);
+    Pass pass(m_file, mac, options, kSignedFrom, *blockSize > 0 ? end : -1);
 
     // The layout up to the section base; the first fault ends it, the rest is only hashed.
     std::array<qint64, kSlotCount> filled{};
@@ -488,7 +596,7 @@ LoadError PackageFile::Load(const LoadOptions& options, CheckedPackage* out)
                 return LoadError::TooShort;
             out->imageLength = quint32(length[0]) | quint32(length[1]) << 8 |
                                quint32(length[2]) << 16 | quint32(length[3]) << 24;
-            if (qint64(out->imageLength) > m_size - kImageOffset)
+            if (qint64(out->imageLength) > end - kImageOffset)
                 return LoadError::TooShort;
             QCryptographicHash sha(QCryptographicHash::Sha256);
             if (!pass.take(out->imageLength, &sha))
@@ -498,7 +606,8 @@ LoadError PackageFile::Load(const LoadOptions& options, CheckedPackage* out)
         if (!v.hasFirmware)
             return LoadError::None;
         QByteArray text;
-        if (!pass.take(kFirmwareSkip) || !pass.readUntilZero(&text, kMaxHeaderSize))
+        if (!pass.take(kFirmwareSkip) || !pass.readUntilZero(&text, kMaxHeaderSize) ||
+            pass.position() > end)
             return LoadError::NoHeader;
         out->base = pass.position();
         switch (ParseFirmwareHeader(text, options.headVariant900, out->sections)) {
@@ -511,7 +620,7 @@ LoadError PackageFile::Load(const LoadOptions& options, CheckedPackage* out)
         case HeaderError::NotAnInteger:
             return LoadError::HeaderNotInteger;
         }
-        if (!SectionsAreSound(out->sections, out->base, m_size))
+        if (!SectionsAreSound(out->sections, out->base, end))
             return LoadError::SectionsUnsound;
         try {
             for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -557,6 +666,13 @@ LoadError PackageFile::Load(const LoadOptions& options, CheckedPackage* out)
     for (size_t slot = 0; slot < size_t(kSlotCount); ++slot) {
         if (filled[slot] != qint64(out->data[slot].size()))
             return LoadError::ReadError; // the file shrank under the pass
+    }
+    if (signature.state == SignatureBlock::State::Present) {
+        // The block as the MAC saw it, not as read ahead of the pass.
+        if (pass.block().size() != *blockSize || !pass.block().endsWith(footer))
+            return LoadError::ReadError;
+        signature.contentDigest = pass.contentDigest();
+        parseSignatureBlock(pass.block(), &signature);
     }
     return LoadError::None;
 }

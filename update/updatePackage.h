@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 
 #include <array>
@@ -31,6 +33,30 @@ constexpr quint64 kRequiredCardSpace = 100'000'000;
 
 // The key the package is signed with.
 QByteArray IntegrityKey();
+
+// The optional signature block, the last bytes of the file:
+//   32       SHA-256 of the installer script that goes with the package
+//   96 x n   per signature: Ed25519 public key (32), signature (64)
+//   1        n, 1 to kMaxSignatures
+//   8        kSignatureMagic
+// Readers that know no block skip it: it lies past every offset they follow, and the
+// HMAC covers it like any byte before it. Each signature is over kSignatureContext with
+// its zero, the SHA-256 of every byte from offset 21 up to the block, and the script's
+// SHA-256: everything the HMAC covers and everything that runs.
+constexpr char kSignatureMagic[] = "QUARNSG1";
+constexpr int kSignatureMagicSize = sizeof kSignatureMagic - 1;
+constexpr char kSignatureContext[] = "quarn24ex update signature 1";
+constexpr int kSha256Size = 32;
+constexpr int kPublicKeySize = 32;
+constexpr int kSignatureSize = 64;
+constexpr int kMaxSignatures = 8;
+constexpr qint64 SignatureBlockSize(int count)
+{
+    return kSha256Size + qint64(count) * (kPublicKeySize + kSignatureSize) + 1 +
+           kSignatureMagicSize;
+}
+// The installer script is read whole into memory to be hashed and run from there.
+constexpr qint64 kMaxInstallerSize = 1 << 20;
 
 struct Version
 {
@@ -138,6 +164,20 @@ quint32 ByteSum(const QByteArray& bytes, quint32 start = 0);
 // 6 x 16,711,688 = 100,270,128 bytes (95.6 MiB), plus up to 1 MiB of header text while it
 // is parsed; a real package holds a few hundred KiB of firmware. The image is not kept,
 // only its SHA-256.
+struct SignatureBlock
+{
+    enum class State
+    {
+        None,
+        Malformed, // the magic word at the end, and no block that fits it
+        Present,
+    };
+    State state = State::None;
+    QByteArray contentDigest; // SHA-256 of every byte from offset 21 up to the block
+    QByteArray scriptDigest;  // as the block states it
+    QList<QPair<QByteArray, QByteArray>> signatures; // public key, signature
+};
+
 struct CheckedPackage
 {
     Version version;
@@ -147,6 +187,9 @@ struct CheckedPackage
     SectionTable sections{};
     // The whole section (header and data) of each slot to be programmed; empty otherwise.
     std::array<QByteArray, kSlotCount> data;
+    // Read in the same pass; the package proper (image, header, sections) ends where the
+    // block starts.
+    SignatureBlock signature;
 };
 
 enum class LoadError
@@ -174,6 +217,11 @@ struct LoadOptions
     // Counts the bytes read, for a watchdog that sees a read that never returns.
     std::atomic<qint64>* progress = nullptr;
 };
+
+// The installer script whole, from a regular file of at most kMaxInstallerSize bytes;
+// nothing for anything else or a failed read. progress counts the bytes read.
+std::optional<QByteArray> ReadInstaller(const QString& path,
+                                        std::atomic<qint64>* progress = nullptr);
 
 // The open package file.
 class PackageFile
@@ -231,6 +279,9 @@ public:
 
 private:
     bool seek(qint64 offset);
+    // Size of the signature block that the footer at the end announces: 0 for no footer,
+    // -1 for a footer that fits no block, nothing when the end cannot be read.
+    std::optional<qint64> signatureBlockSize(QByteArray* footer);
 
     FILE* m_file = nullptr;
     qint64 m_size = 0;

@@ -3,7 +3,9 @@
 
 #include "update/packageBuilder.h"
 #include "update/updatePackage.h"
+#include "update/updateSignature.h"
 
+#include <QCryptographicHash>
 #include <QtGlobal>
 
 #include <cstdio>
@@ -11,6 +13,57 @@
 using namespace UpdatePackage;
 
 namespace {
+
+// Fixed, so that a finding replays: any 32 bytes make an Ed25519 private key.
+const QByteArray kFuzzKey(32, '\x5a');
+const QByteArray kScript("#!/bin/sh\n");
+
+QByteArray scriptDigest()
+{
+    return QCryptographicHash::hash(kScript, QCryptographicHash::Sha256);
+}
+
+const QList<QByteArray>& trustedKeys()
+{
+    static const QList<QByteArray> keys{PackageBuilder::PublicKeyOf(kFuzzKey)};
+    return keys;
+}
+
+bool keep(const SectionTable& table, int slot)
+{
+    for (int row = 0; row < kPlanRows; ++row) {
+        if (kPlan.at(size_t(row)).slot == slot &&
+            ShouldProgram(row, table, QStringLiteral("01"), QStringLiteral("02")))
+            return true;
+    }
+    return false;
+}
+
+LoadError loadWith(QByteArray& bytes, bool band900, CheckedPackage* checked)
+{
+    PackageFile package;
+    package.Adopt(fmemopen(bytes.data(), size_t(bytes.size()), "rb"));
+    LoadOptions options;
+    options.key = IntegrityKey();
+    options.headVariant900 = band900;
+    options.keep = keep;
+    return package.Load(options, checked);
+}
+
+// Whatever a block holds, it is read into fields of their sizes and checked without fault.
+void checkBlock(const SignatureBlock& block)
+{
+    if (block.state == SignatureBlock::State::Present) {
+        if (block.signatures.isEmpty() || block.signatures.size() > kMaxSignatures ||
+            block.contentDigest.size() != kSha256Size || block.scriptDigest.size() != kSha256Size)
+            __builtin_trap();
+        for (const auto& entry : block.signatures) {
+            if (entry.first.size() != kPublicKeySize || entry.second.size() != kSignatureSize)
+                __builtin_trap();
+        }
+    }
+    CheckSignature(block, scriptDigest(), trustedKeys());
+}
 
 void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
 
@@ -67,17 +120,11 @@ void load(QByteArray bytes)
         LoadOptions options;
         options.key = IntegrityKey();
         options.headVariant900 = band900;
-        options.keep = [](const SectionTable& table, int slot) {
-            for (int row = 0; row < kPlanRows; ++row) {
-                if (kPlan.at(size_t(row)).slot == slot &&
-                    ShouldProgram(row, table, QStringLiteral("01"), QStringLiteral("02")))
-                    return true;
-            }
-            return false;
-        };
+        options.keep = keep;
         CheckedPackage checked;
         if (package.Load(options, &checked) != LoadError::None)
             continue;
+        checkBlock(checked.signature);
         for (int row = 0; row < kPlanRows; ++row) {
             if (!ShouldProgram(row, checked.sections, QStringLiteral("01"), QStringLiteral("02")))
                 continue;
@@ -99,6 +146,40 @@ void load(QByteArray bytes)
     }
 }
 
+// Signed by the maker as found: the check passes, the block changes nothing the worker
+// reads, and a signature byte flipped fails it.
+void signAndLoad(const QByteArray& found)
+{
+    QByteArray plain = found;
+    PackageBuilder::Resign(plain, IntegrityKey());
+    QByteArray package = found;
+    if (!PackageBuilder::AppendSignatures(package, {kFuzzKey}, kScript))
+        return;
+    PackageBuilder::Resign(package, IntegrityKey());
+    CheckedPackage checked;
+    const LoadError loaded = loadWith(package, false, &checked);
+    if (loaded == LoadError::None &&
+        CheckSignature(checked.signature, scriptDigest(), trustedKeys()) != SignatureCheck::Good)
+        __builtin_trap();
+
+    // Unless the input ends like a block itself, it reads the same with the block as without.
+    CheckedPackage unsignedChecked;
+    if (loadWith(plain, false, &unsignedChecked) != LoadError::None ||
+        unsignedChecked.signature.state != SignatureBlock::State::None)
+        return;
+    if (loaded != LoadError::None || checked.base != unsignedChecked.base ||
+        checked.imageDigest != unsignedChecked.imageDigest || checked.data != unsignedChecked.data)
+        __builtin_trap();
+
+    const int last = package.size() - 1 - kSignatureMagicSize - 1; // of the signature
+    package[last] = char(package.at(last) ^ 0x01);
+    PackageBuilder::Resign(package, IntegrityKey());
+    if (loadWith(package, false, &checked) != LoadError::None ||
+        CheckSignature(checked.signature, scriptDigest(), trustedKeys()) !=
+            SignatureCheck::BadSignature)
+        __builtin_trap();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -109,8 +190,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // As it lies on the card: nearly every input stops at the digest.
     inspect(bytes);
     // Signed with the key, so that everything behind the digest is reached as well.
+    const QByteArray found = bytes;
     PackageBuilder::Resign(bytes, IntegrityKey());
     inspect(bytes);
     load(bytes);
+    signAndLoad(found);
     return 0;
 }

@@ -188,6 +188,24 @@ private slots:
         QCOMPARE(errors.count(), 1);
     }
 
+    void checkedScript_runsFromItsCopy_asTheCardsScript()
+    {
+        QUARN_SKIP_IF_PROGRAMS_CANNOT_START();
+        insertCard();
+        mountCard();
+        writeScript("exit 5\n");
+        SdCardMonitor monitor;
+        QSignalSpy errors(&monitor, &SdCardMonitor::UpdateError);
+        QSignalSpy completions(&monitor, &SdCardMonitor::UpdateComplete);
+        QVERIFY(monitor.RunCheckedUpdateScript(
+            "#!/bin/sh\ntest \"$0\" = '" + scriptPath().toUtf8() + "' && test $# = 0 || exit 7\n" +
+            "case \"$QUARN_CHECKED_INSTALLER\" in '" + Board::Get().RuntimeFolder().toUtf8() +
+            "'/*) ;; *) exit 8 ;; esac\n"));
+        QVERIFY(!monitor.RunUpdateScript());
+        QVERIFY(completions.wait(5000));
+        QCOMPARE(errors.count(), 0);
+    }
+
     void crashedScript_isAFailure()
     {
         QUARN_SKIP_IF_PROGRAMS_CANNOT_START();

@@ -48,6 +48,17 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
 }
 
+// The card's installer: it leaves word on the card that it ran, found through its $0.
+const QByteArray kInstaller = "#!/bin/sh\necho ran >>\"$(dirname \"$0\")/installer.log\"\n"
+                              "test -s \"$(dirname \"$0\")/squash.sqfs\"\n";
+
+void writeInstaller(const QByteArray& script)
+{
+    writeFile(cardFile(SdCardMonitor::kUpdateScript), script);
+    QFile(cardFile(SdCardMonitor::kUpdateScript))
+        .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 // A section whose bytes say which it is.
 QByteArray section(char tag, int dataBytes)
 {
@@ -145,6 +156,7 @@ class TestSdCardUpdate : public QObject
 private:
     HeadSim* m_sim = nullptr;
     QList<QuarnBusMsg> m_heard; // every frame the head received, in order
+    QByteArray m_makerKey;      // the unit trusts its public key
 
     QList<QuarnBusMsg> heard(int type) const
     {
@@ -166,10 +178,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!VersionInfo::Get()->GetKeypadStatus().isEmpty(), 5000);
         QuarnTest::SetCard("rw");
         QTRY_VERIFY(SdCardMonitor::Get()->IsCardWritable());
-        writeFile(cardFile(SdCardMonitor::kUpdateScript),
-                  "#!/bin/sh\ntest -s \"$(dirname \"$0\")/squash.sqfs\"\n");
-        QFile(cardFile(SdCardMonitor::kUpdateScript))
-            .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_makerKey = PackageBuilder::NewSigningKey();
     }
 
     void init()
@@ -184,6 +193,10 @@ private slots:
         QFile::remove(SDCardUpdate::FailedUpdateRecordPath());
         QuarnTest::SetCard("rw");
         PowerLevelUserSetting().SyncWithMasterValue((unsigned char)7);
+        writeInstaller(kInstaller);
+        QFile::remove(cardFile("installer.log"));
+        SDCardUpdate::SetSignatureRequired(false);
+        SDCardUpdate::SetTrustedKeys({PackageBuilder::PublicKeyOf(m_makerKey)});
     }
 
     void badPackage_stopsWithError2_beforeAnyErase_data()
@@ -240,6 +253,101 @@ private slots:
         QVERIFY(heard(eMasterResetRequest).isEmpty());
         QCOMPARE(dialog.dialogStep(), int(TscSDCardUpdateDialog::eErrorShown));
         QCOMPARE(readFile(Board::Get().VersionRecord()), QByteArray("2.4.0\n"));
+    }
+
+    // Refused at the check, before the first prompt: no image, no controller, no script.
+    void signaturePolicy_refusesBeforeAnythingChanges_data()
+    {
+        QTest::addColumn<QByteArray>("package");
+        QTest::addColumn<QByteArray>("installer");
+        QTest::addColumn<bool>("required");
+        QTest::addColumn<int>("error");
+        PackageContents contents;
+        contents.major = 2;
+        contents.minor = 5;
+        contents.image = QByteArray(1500, 'q');
+        contents.sections = {{"master", section('m', 300)}};
+        const QByteArray plain = PackageBuilder::Build(contents);
+        contents.script = kInstaller;
+        contents.signingKeys = {m_makerKey};
+        const QByteArray good = PackageBuilder::Build(contents);
+        const auto resigned = [](QByteArray package, int at) {
+            package[at] = char(package.at(at) ^ 0x10);
+            PackageBuilder::Resign(package, UpdatePackage::IntegrityKey());
+            return package;
+        };
+        QByteArray installer = kInstaller;
+        installer[installer.size() - 2] = 'S';
+        PackageContents otherKey = contents;
+        otherKey.signingKeys = {PackageBuilder::NewSigningKey()};
+        const int none = 0;
+        const int refused = SDCardUpdate::eNotSigned;
+
+        QTest::newRow("unsigned, policy off") << plain << kInstaller << false << none;
+        QTest::newRow("signed, policy on") << good << kInstaller << true << none;
+        QTest::newRow("unsigned, policy on") << plain << kInstaller << true << refused;
+        QTest::newRow("key the unit does not hold, policy off")
+            << PackageBuilder::Build(otherKey) << kInstaller << false << refused;
+        QTest::newRow("signature byte flipped, policy off")
+            << resigned(good, plain.size() + 100) << kInstaller << false << refused;
+        QTest::newRow("section byte flipped, policy on")
+            << resigned(good, plain.size() - 1) << kInstaller << true << refused;
+        QTest::newRow("script byte flipped, policy on") << good << installer << true << refused;
+    }
+
+    void signaturePolicy_refusesBeforeAnythingChanges()
+    {
+        QFETCH(QByteArray, package);
+        QFETCH(QByteArray, installer);
+        QFETCH(bool, required);
+        QFETCH(int, error);
+        SDCardUpdate::SetSignatureRequired(required);
+        writeFile(cardFile(UpdatePackage::kFileName), package);
+        writeInstaller(installer);
+        const int sectionsBefore = m_sim->hcc()->sections().size();
+        TscSDCardUpdateDialog dialog;
+        Outcome outcome(dialog);
+        outcome.runThrough();
+
+        if (error == 0) {
+            QCOMPARE(outcome.errors, QList<int>());
+            QCOMPARE(outcome.completions, 1);
+            QCOMPARE(readFile(cardFile("installer.log")), QByteArray("ran\n"));
+            QCOMPARE(m_sim->hcc()->sections().size(), sectionsBefore + 1);
+            QCOMPARE(readFile(Board::Get().VersionRecord()), QByteArray("2.5.0\n"));
+            return;
+        }
+        QCOMPARE(outcome.errors, QList<int>{error});
+        QCOMPARE(dialog.findChild<QTextBrowser*>()->toPlainText(),
+                 QStringLiteral("Update not signed by the maker"));
+        QVERIFY(outcome.versions.isEmpty());
+        QCOMPARE(outcome.imagesBuilt, 0);
+        QVERIFY(!QFile::exists(cardFile(UpdatePackage::kImageFileName)));
+        QVERIFY(!QFile::exists(cardFile("installer.log")));
+        QVERIFY(heard(eSetEepromMsg).isEmpty());
+        QCOMPARE(readFile(Board::Get().VersionRecord()), QByteArray("2.4.0\n"));
+        QCOMPARE(PowerLevelUserSetting().Get(), quint8(7));
+    }
+
+    void installerSwappedAfterTheCheck_runsTheCheckedBytes()
+    {
+        QUARN_SKIP_IF_PROGRAMS_CANNOT_START();
+        SDCardUpdate::SetSignatureRequired(true);
+        PackageContents contents;
+        contents.image = QByteArray(1500, 'q');
+        contents.script = kInstaller;
+        contents.signingKeys = {m_makerKey};
+        writeFile(cardFile(UpdatePackage::kFileName), PackageBuilder::Build(contents));
+        TscSDCardUpdateDialog dialog;
+        Outcome outcome(dialog);
+        dialog.on_okButton_clicked();
+        QTRY_VERIFY(!outcome.versions.isEmpty());
+        writeInstaller("#!/bin/sh\necho swapped >>\"$(dirname \"$0\")/installer.log\"\n");
+        dialog.on_okButton_clicked();
+        QTRY_VERIFY_WITH_TIMEOUT(outcome.finished(), 20000);
+        QCOMPARE(outcome.errors, QList<int>());
+        QCOMPARE(outcome.completions, 1);
+        QCOMPARE(readFile(cardFile("installer.log")), QByteArray("ran\n"));
     }
 
     void squashImagePastTheEnd_leavesNoImage()

@@ -170,6 +170,7 @@ private slots:
                            << "Error: The SD card is read-only, so the file system image cannot be "
                               "copied to it. Nothing was changed.\n\nUnlock the card and re-insert "
                               "it to try again.";
+        QTest::newRow("8") << 8 << "Update not signed by the maker";
         QTest::newRow("99") << 99 << "Unexpected Error. Please try again.";
         QTest::newRow("0") << 0 << "Unexpected Error. Please try again.";
     }
