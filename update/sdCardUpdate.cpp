@@ -245,8 +245,8 @@ void SDCardUpdate::runStep(int step)
         pause(kOperatorSleepMs);
         return;
     }
-    if ((step - kFirstSectionStep) % 2 == 0)
-        eraseSectionOfRow(step, row);
+    if (ActionOfStep(step) == SectionAction::Erase)
+        eraseSectionOfRow(row);
     else
         writeSectionOfRow(row);
 }
@@ -473,12 +473,12 @@ void SDCardUpdate::parseHeader()
     m_step = kFirstSectionStep;
 }
 
-void SDCardUpdate::eraseSectionOfRow(int step, int row)
+void SDCardUpdate::eraseSectionOfRow(int row)
 {
     const PlanRow& plan = kPlan.at(size_t(row));
     if (!ShouldProgram(row, m_sections, m_headCode, m_keypadCode)) {
         emit setProgress(plan.progressBase);
-        m_step = step + 2;
+        m_step = EraseStepOfRow(row + 1);
         return;
     }
     const Section& section = m_sections.at(size_t(plan.slot));
@@ -494,7 +494,7 @@ void SDCardUpdate::eraseSectionOfRow(int step, int row)
     body.append(m_sectionData.left(kSectionHeaderSize));
 
     emit eraseSection(QString::fromLatin1(plan.name));
-    m_pendingStep = step;
+    m_sectionRow = row;
     awaitAnswer(eStepWaitMicro, Await::Erase);
     armTimeout(Await::Erase, m_timing.eraseAnswerMs);
     QuarnBus::Get()->sendMsg(SetEepromMsgReq(plan.device, SetEepromMsgReq::kErase, body));
@@ -623,7 +623,7 @@ void SDCardUpdate::fail(int code, int nextStep, const char* message)
 
 void SDCardUpdate::failFromGui(int code, Erased erased)
 {
-    const int row = RowOfStep(m_pendingStep);
+    const int row = m_sectionRow;
     m_failure = {row >= 0 ? QString::fromLatin1(kPlan.at(size_t(row)).name) : QString(), erased};
     if (!m_failure.part.isEmpty()) {
         recordFailure(m_failure.part + QStringLiteral(" (") +
@@ -726,7 +726,7 @@ void SDCardUpdate::microUpdate()
 {
     m_timeout->stop();
     if (takeAwait(Await::Erase))
-        setStep(m_pendingStep + 1);
+        setStep(WriteStepOfRow(m_sectionRow));
 }
 
 void SDCardUpdate::writeTest(u_int32_t checksum)
@@ -739,7 +739,7 @@ void SDCardUpdate::writeTest(u_int32_t checksum)
         failFromGui(eBadChecksum, Erased::Yes);
         return;
     }
-    setStep(FirstStepOfNextGroup(RowOfStep(m_pendingStep)));
+    setStep(FirstStepOfNextGroup(m_sectionRow));
 }
 
 void SDCardUpdate::noMicroResponse()

@@ -169,7 +169,7 @@ private:
     void checkSpace();
     void extractImage();
     void parseHeader();
-    void eraseSectionOfRow(int step, int row);
+    void eraseSectionOfRow(int row);
     void writeSectionOfRow(int row);
     void resetHead();
     void pushImage(bool present, Await answer, int nextStep);
@@ -196,7 +196,8 @@ private:
 
     std::atomic<int> m_step{eStepVerify};
     std::atomic<Await> m_awaiting{Await::Nothing};
-    std::atomic<int> m_pendingStep{0};
+    // The plan row being erased or written, -1 before the first.
+    std::atomic<int> m_sectionRow{-1};
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_closeRequested{false};
     std::atomic<bool> m_packageOpen{false};

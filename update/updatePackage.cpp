@@ -305,6 +305,8 @@ int RowOfStep(int step)
     return (step - kFirstSectionStep) / 2;
 }
 
+static_assert(EraseStepOfRow(kPlanRows) == kLastSectionStep + 1);
+
 bool ShouldProgram(int row, const SectionTable& table, const QString& headCode,
                    const QString& keypadCode)
 {
@@ -336,7 +338,7 @@ int FirstStepOfNextGroup(int row)
         if (kPlan.at(size_t(next)).group != group)
             return kPlan.at(size_t(next)).firstStep;
     }
-    return kLastSectionStep + 1;
+    return EraseStepOfRow(kPlanRows);
 }
 
 quint32 ByteSum(const QByteArray& bytes, quint32 start)

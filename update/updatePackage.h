@@ -131,7 +131,7 @@ bool SectionsAreSound(const SectionTable& table, qint64 base, qint64 fileSize);
 // programmed, the rest of its group is passed over.
 struct PlanRow
 {
-    int firstStep; // erase step; the write step follows
+    int firstStep; // EraseStepOfRow of the row
     const char* name;
     int slot;
     char device;
@@ -140,8 +140,29 @@ struct PlanRow
 };
 constexpr int kPlanRows = 12;
 extern const std::array<PlanRow, kPlanRows> kPlan;
+// Each row of the plan takes two steps of the update, its erase and then its write, from
+// kFirstSectionStep on.
 constexpr int kFirstSectionStep = 5;
 constexpr int kLastSectionStep = kFirstSectionStep + 2 * kPlanRows - 1;
+enum class SectionAction
+{
+    Erase,
+    Write
+};
+// A row past the plan's last has the step after the plan for its erase step.
+constexpr int EraseStepOfRow(int row)
+{
+    return kFirstSectionStep + 2 * row;
+}
+constexpr int WriteStepOfRow(int row)
+{
+    return EraseStepOfRow(row) + 1;
+}
+// What a step of the plan does.
+constexpr SectionAction ActionOfStep(int step)
+{
+    return (step - kFirstSectionStep) % 2 == 0 ? SectionAction::Erase : SectionAction::Write;
+}
 
 // Row of a section step; -1 outside the steps of the plan.
 int RowOfStep(int step);

@@ -743,8 +743,13 @@ private slots:
     {
         QFETCH(int, step);
         QFETCH(int, next);
-        QCOMPARE(RowOfStep(step + 1), RowOfStep(step));
-        QCOMPARE(FirstStepOfNextGroup(RowOfStep(step)), next);
+        const int row = RowOfStep(step);
+        QCOMPARE(EraseStepOfRow(row), step);
+        QCOMPARE(kPlan.at(size_t(row)).firstStep, step);
+        QCOMPARE(ActionOfStep(step), SectionAction::Erase);
+        QCOMPARE(RowOfStep(WriteStepOfRow(row)), row);
+        QCOMPARE(ActionOfStep(WriteStepOfRow(row)), SectionAction::Write);
+        QCOMPARE(FirstStepOfNextGroup(row), next);
     }
 };
 
