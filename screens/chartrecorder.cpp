@@ -1,6 +1,7 @@
 #include "screens/chartrecorder.h"
 
 #include "screens/arraySeries.h"
+#include "screens/traceColours.h"
 
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_layout.h>
@@ -88,9 +89,9 @@ ChartRecorder::ChartRecorder(QWidget* parent) : QwtPlot(parent)
     setAxisScale(QwtPlot::xBottom, sampleTimes[0], sampleTimes[kHistory - 1]);
 
     // Stacked from the top: "2nd", "3rd", "Power", "Trip".
-    const CurveStyle styles[kChannels] = {{"2nd", Qt::red, 2, true},
-                                          {"3rd", Qt::yellow, 2, true},
-                                          {"Power", QColor(0, 159, 0), 2, true},
+    const CurveStyle styles[kChannels] = {{"2nd", TraceColours::Harmonic2nd(), 2, true},
+                                          {"3rd", TraceColours::Harmonic3rd(), 2, true},
+                                          {"Power", TraceColours::TxPower(), 2, true},
                                           {"Trip", Qt::blue, 1.5, false}};
     for (int c = 0; c < kChannels; ++c) {
         m_curves[c] = new CpuCurve(QString::fromLatin1(styles[c].title));

@@ -2,6 +2,7 @@
 
 #include "bus/measurementMsgs.h"
 #include "bus/systemDataMsgs.h"
+#include "screens/traceColours.h"
 #include "settings/regionUserSetting.h"
 
 #include <qwt_column_symbol.h>
@@ -24,13 +25,13 @@ QColor channelColour(FreqScan::HarmonicData harmonic)
 {
     switch (harmonic) {
     case FreqScan::eRx2:
-        return QColor(255, 0, 0);
+        return TraceColours::Harmonic2nd();
     case FreqScan::eRx3:
-        return QColor(255, 255, 0);
+        return TraceColours::Harmonic3rd();
     case FreqScan::eTransmit:
         break;
     }
-    return QColor(0, 159, 0);
+    return TraceColours::TxPower();
 }
 } // namespace
 

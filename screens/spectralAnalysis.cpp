@@ -4,6 +4,7 @@
 #include "bus/quarnBus.h"
 #include "screens/arraySeries.h"
 #include "screens/spectrumCalculator.h"
+#include "screens/traceColours.h"
 #include "settings/audioModeUserSetting.h"
 #include "ui_spectralAnalysis.h"
 
@@ -92,7 +93,8 @@ SpectralAnalysis::SpectralAnalysis(QWidget* parent)
     const SpectrumCalculator& c = *m_calculator;
     p.series2nd = new ArraySeries(c.displayIndices(), c.spectrum2nd(), kDbMin, kDbMax);
     p.series3rd = new ArraySeries(c.displayIndices(), c.spectrum3rd(), kDbMin, kDbMax);
-    p.curve2nd = makeCurve("Spectral2nd", QColor(255, 0, 0), p.series2nd);
+    p.curve2nd = makeCurve("Spectral2nd", TraceColours::Harmonic2nd(), p.series2nd);
+    // Over the 2nd, the 3rd is a see-through yellow.
     p.curve3rd = makeCurve("Spectral3rd", QColor(255, 255, 47, 159), p.series3rd);
 
     m_timer = new QTimer(this);
