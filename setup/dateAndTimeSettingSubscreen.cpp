@@ -73,7 +73,7 @@ QDateTime DateAndTimeSettingSubscreen::StepDay(const QDateTime& now, int step)
 
 QDateTime DateAndTimeSettingSubscreen::Now()
 {
-    const QDateTime proposed = TimeService::Get()->ProposedDateTime();
+    QDateTime proposed = TimeService::Get()->ProposedDateTime();
     if (proposed.date() >= kEarliestDate)
         return proposed;
     return QDateTime(kEarliestDate, proposed.time(), proposed.timeSpec());

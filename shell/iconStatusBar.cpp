@@ -253,8 +253,9 @@ QPixmap IconStatusBar::NoBatteryDataIcon()
     painter.setFont(font);
     painter.setPen(QColor(0xd4, 0xd5, 0xd7)); // the outline's colour
     // The battery's body, without its terminal.
-    const QRectF body(icon.width() * 3.5 / 34, icon.height() * 10.5 / 34, icon.width() * 24 / 34,
-                      icon.height() * 13 / 34);
+    const int bodyWidth = icon.width() * 24 / 34; // whole pixels
+    const int bodyHeight = icon.height() * 13 / 34;
+    const QRectF body(icon.width() * 3.5 / 34, icon.height() * 10.5 / 34, bodyWidth, bodyHeight);
     painter.drawText(body, Qt::AlignCenter, QStringLiteral("?"));
     painter.end();
     return QPixmap::fromImage(icon);

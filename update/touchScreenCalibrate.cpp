@@ -33,13 +33,20 @@ void TouchScreenCalibrate::resizeEvent(QResizeEvent*)
 
 QVector<QPointF> TouchScreenCalibrate::ScreenPoints(const QSize& size)
 {
+    // Whole pixels: a tenth of the size in from each edge, and the centre.
     const int w = size.width();
     const int h = size.height();
-    return {{qreal(w / 10), qreal(h / 10)},
-            {qreal(w / 10), qreal(h - h / 10)},
-            {qreal(w - w / 10), qreal(h - h / 10)},
-            {qreal(w - w / 10), qreal(h / 10)},
-            {qreal(w / 2), qreal(h / 2)}};
+    const int left = w / 10;
+    const int top = h / 10;
+    const int right = w - left;
+    const int bottom = h - top;
+    const int centreX = w / 2;
+    const int centreY = h / 2;
+    return {{qreal(left), qreal(top)},
+            {qreal(left), qreal(bottom)},
+            {qreal(right), qreal(bottom)},
+            {qreal(right), qreal(top)},
+            {qreal(centreX), qreal(centreY)}};
 }
 
 QPoint TouchScreenCalibrate::CurrentTarget() const
