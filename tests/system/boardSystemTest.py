@@ -275,15 +275,18 @@ def touch_to_page(board, console, button, reference, timeout=30, within=400, nam
     loses frames (the guest's UART hands bytes on in bursts, and a frame stalled for 20 ms
     is given up), so the notice "No response from the head" may come and close again by
     itself: a touch that landed on it is made again, once."""
-    since = len(journal(console))
+    tapped = len(journal(console))
     board.tap(*button)
     try:
         return board.wait_for_page(reference, timeout, within, name)
     except Failure:
-        notices = [l for l in journal(console, since) if "no response from the head" in l]
-        if not notices:
+        lines = journal(console)
+        shown = [i for i, l in enumerate(lines) if "no response from the head" in l]
+        # Open at the touch (shown before it and not yet closed), or shown after it.
+        if not shown or (shown[-1] < tapped and any(
+                "the head answers again" in l for l in lines[shown[-1]:tapped])):
             raise
-        log("The touch landed on the notice (%s); touching again" % notices[0])
+        log("The touch landed on the notice (%s); touching again" % lines[shown[-1]])
         board.tap(*button)
         return board.wait_for_page(reference, timeout, within, name)
 
