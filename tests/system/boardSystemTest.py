@@ -286,6 +286,11 @@ def touch_to_page(board, console, button, reference, timeout=30, within=400, nam
         if not shown or (shown[-1] < tapped and any(
                 "the head answers again" in l for l in lines[shown[-1]:tapped])):
             raise
+        # A slow board may still be on its way to the page: a second touch would land on it.
+        try:
+            return board.wait_for_page(reference, timeout, within, name)
+        except Failure:
+            pass
         log("The touch landed on the notice (%s); touching again" % lines[shown[-1]])
         board.tap(*button)
         return board.wait_for_page(reference, timeout, within, name)
