@@ -83,16 +83,46 @@ QString Board::devicePath(const char* path) const
     return m_root + QString::fromLatin1(path);
 }
 
-QString Board::SettingsRoot() const { return devicePath(kSettingsRoot); }
-QString Board::FlashTestFolder() const { return devicePath(kFlashTestFolder); }
-QString Board::CardRoot() const { return devicePath(kCardRoot); }
-QString Board::MountTable() const { return devicePath(kMountTable); }
-QString Board::VersionRecord() const { return devicePath(kVersionRecord); }
-QString Board::BacklightBrightnessFile() const { return devicePath(kBacklightBrightness); }
-QString Board::BacklightPowerFile() const { return devicePath(kBacklightPower); }
-QString Board::TouchCalibrationFile() const { return devicePath(kTouchCalibration); }
-QString Board::CardPresenceMarker() const { return devicePath(kCardPresenceMarker); }
-QString Board::RuntimeFolder() const { return devicePath(kRuntimeFolder); }
+QString Board::SettingsRoot() const
+{
+    return devicePath(kSettingsRoot);
+}
+QString Board::FlashTestFolder() const
+{
+    return devicePath(kFlashTestFolder);
+}
+QString Board::CardRoot() const
+{
+    return devicePath(kCardRoot);
+}
+QString Board::MountTable() const
+{
+    return devicePath(kMountTable);
+}
+QString Board::VersionRecord() const
+{
+    return devicePath(kVersionRecord);
+}
+QString Board::BacklightBrightnessFile() const
+{
+    return devicePath(kBacklightBrightness);
+}
+QString Board::BacklightPowerFile() const
+{
+    return devicePath(kBacklightPower);
+}
+QString Board::TouchCalibrationFile() const
+{
+    return devicePath(kTouchCalibration);
+}
+QString Board::CardPresenceMarker() const
+{
+    return devicePath(kCardPresenceMarker);
+}
+QString Board::RuntimeFolder() const
+{
+    return devicePath(kRuntimeFolder);
+}
 
 Board::TouchCalibrationResult Board::SaveTouchCalibration(const QVector<QPointF>& targets,
                                                           const QVector<QPointF>& taps) const
@@ -152,7 +182,8 @@ void Board::SetSystemTime(const QDateTime& dateTime)
         m_clockOffsetMs = QDateTime::currentDateTime().msecsTo(dateTime);
         return;
     }
-    QProcess::startDetached(QStringLiteral("date"), {dateTime.toString(QLatin1String(kDateFormat))});
+    QProcess::startDetached(QStringLiteral("date"),
+                            {dateTime.toString(QLatin1String(kDateFormat))});
 }
 
 void Board::SyncFileSystems() const
@@ -281,8 +312,8 @@ void Board::StartCardScriptCopy(QProcess& process, const QString& cardPath,
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QUARN_CHECKED_INSTALLER"), copy);
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral("/bin/sh"),
-                  {QStringLiteral("-c"), QStringLiteral(". \"$QUARN_CHECKED_INSTALLER\""),
-                   cardPath},
-                  QIODevice::ReadWrite);
+    process.start(
+        QStringLiteral("/bin/sh"),
+        {QStringLiteral("-c"), QStringLiteral(". \"$QUARN_CHECKED_INSTALLER\""), cardPath},
+        QIODevice::ReadWrite);
 }

@@ -42,9 +42,9 @@ public:
     QString Root() const { return m_root; }
 
     QString SerialDevice() const { return m_serialDevice; }
-    QString SettingsRoot() const;      // store of the live settings and the internal profile
-    QString FlashTestFolder() const;   // scratch folder of the storage test
-    QString CardRoot() const;          // mount point of the micro SD card, with trailing '/'
+    QString SettingsRoot() const;    // store of the live settings and the internal profile
+    QString FlashTestFolder() const; // scratch folder of the storage test
+    QString CardRoot() const;        // mount point of the micro SD card, with trailing '/'
     QString MountTable() const;
     QString VersionRecord() const;
     QString BacklightBrightnessFile() const;

@@ -21,8 +21,7 @@ class GetSelectIdMsg : public QuarnBusMsg
 public:
     explicit GetSelectIdMsg(quint8 cpuSelector)
         : QuarnBusMsg(eGetSelectIdMsg, BusId::Mst, char(cpuSelector))
-    {
-    }
+    {}
     explicit GetSelectIdMsg(const QByteArray& frame) : QuarnBusMsg(frame) {}
 
     // The body up to the first NUL.
@@ -76,8 +75,7 @@ class MasterResetRequest : public QuarnBusMsg
 public:
     explicit MasterResetRequest(char destId)
         : QuarnBusMsg(eMasterResetRequest, destId, 0, QByteArray(1, char(1)))
-    {
-    }
+    {}
 };
 
 // Smart-battery register read: the register number rides in param.
@@ -86,8 +84,7 @@ class GetSmbMsg : public QuarnBusMsg
 public:
     explicit GetSmbMsg(quint8 registerNumber)
         : QuarnBusMsg(eGetSmbMsg, BusId::Bbm, char(registerNumber))
-    {
-    }
+    {}
     explicit GetSmbMsg(const QByteArray& frame) : QuarnBusMsg(frame) {}
     explicit GetSmbMsg(const QuarnBusMsg& msg) : QuarnBusMsg(msg) {}
 
@@ -102,11 +99,14 @@ public:
 class SetFlashMsgReq : public QuarnBusMsg
 {
 public:
-    enum class Image { Bbm, Hdc };
+    enum class Image
+    {
+        Bbm,
+        Hdc
+    };
     explicit SetFlashMsgReq(Image image)
         : QuarnBusMsg(image == Image::Bbm ? eSetBBMFlashMsg : eSetLEDFlashMsg, BusId::Mst)
-    {
-    }
+    {}
 };
 
 class SetBBMFlashMsgResp : public HeadAnswerMsg<eSetBBMFlashMsg>
@@ -129,8 +129,7 @@ public:
     static constexpr quint8 kWrite = 3;
     SetEepromMsgReq(char destId, quint8 step, QByteArray body = {})
         : QuarnBusMsg(eSetEepromMsg, destId, char(step), std::move(body))
-    {
-    }
+    {}
 };
 
 class SetEepromMsgResp : public QuarnBusMsg

@@ -67,8 +67,7 @@ public:
 };
 
 // The limits of a band, shared by the range and the zone record.
-template <QuarnBusMsgType Type>
-class BandLimitsMsg : public HeadAnswerMsg<Type>
+template <QuarnBusMsgType Type> class BandLimitsMsg : public HeadAnswerMsg<Type>
 {
 public:
     using HeadAnswerMsg<Type>::HeadAnswerMsg;
@@ -104,7 +103,7 @@ public:
     quint32 stepHz() const { return le32At(*this, 8); }
     quint8 flags() const { return bodyByte(13); }
     bool isNarrow() const { return flags() & kNarrowZone; }
-    quint16 baseMHz() const { return le16At(*this, 14); } // of bar 0
+    quint16 baseMHz() const { return le16At(*this, 14); }             // of bar 0
     quint8 steps() const { return quint8(le16At(*this, 16) & 0xFF); } // a 16-bit field
 };
 

@@ -6,8 +6,7 @@
 // a plain QuarnBusMsg with a fixed type and destination.
 
 // An answer from the head, built by the dispatcher from the raw frame.
-template <QuarnBusMsgType Type>
-class HeadAnswerMsg : public QuarnBusMsg
+template <QuarnBusMsgType Type> class HeadAnswerMsg : public QuarnBusMsg
 {
 public:
     static constexpr QuarnBusMsgType kType = Type;
@@ -17,8 +16,7 @@ public:
 };
 
 // The head's answer about one setting, to the query or to the change: byte 0 is the value.
-template <QuarnBusMsgType Type>
-class SettingAnswerMsg : public HeadAnswerMsg<Type>
+template <QuarnBusMsgType Type> class SettingAnswerMsg : public HeadAnswerMsg<Type>
 {
 public:
     using HeadAnswerMsg<Type>::HeadAnswerMsg;
@@ -26,8 +24,7 @@ public:
 };
 
 // A request to MST with an empty body.
-template <QuarnBusMsgType Type>
-class MstQueryMsg : public QuarnBusMsg
+template <QuarnBusMsgType Type> class MstQueryMsg : public QuarnBusMsg
 {
 public:
     static constexpr QuarnBusMsgType kType = Type;
@@ -36,14 +33,13 @@ public:
 
 // A change of one head setting whose value travels as a single body byte. There is no
 // constructor without the value: the head refuses a change whose body is not one byte.
-template <QuarnBusMsgType Type>
-class ByteSettingMsg : public QuarnBusMsg
+template <QuarnBusMsgType Type> class ByteSettingMsg : public QuarnBusMsg
 {
 public:
     static constexpr QuarnBusMsgType kType = Type;
-    explicit ByteSettingMsg(quint8 value) : QuarnBusMsg(Type, BusId::Mst, 0, QByteArray(1, char(value)))
-    {
-    }
+    explicit ByteSettingMsg(quint8 value)
+        : QuarnBusMsg(Type, BusId::Mst, 0, QByteArray(1, char(value)))
+    {}
 };
 
 // Little-endian body helpers.

@@ -19,12 +19,11 @@ quint16 quarnChecksum(const char* data, int size)
 
 QuarnBusMsg::QuarnBusMsg(QuarnBusMsgType type, char destId, char param, QByteArray body)
     : type(type), destId(quint8(destId)), param(quint8(param)), body(std::move(body))
-{
-}
+{}
 
 QuarnBusMsg::QuarnBusMsg(const QByteArray& frame)
-    : type(QuarnBusMsgType(byteAt(frame, 4))), destId(byteAt(frame, 2)),
-      param(byteAt(frame, 5)), srcId(byteAt(frame, 3))
+    : type(QuarnBusMsgType(byteAt(frame, 4))), destId(byteAt(frame, 2)), param(byteAt(frame, 5)),
+      srcId(byteAt(frame, 3))
 {
     const int length = byteAt(frame, 6) + 256 * byteAt(frame, 7);
     if (frame.size() > kHeaderSize)

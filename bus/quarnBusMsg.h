@@ -17,7 +17,8 @@ constexpr char Rad = 0x4B;
 // change of one head setting use neighbouring even codes and share one answer class
 // ("...ToSet" names the answer to the change). Device-level codes 17..32 answer with
 // the same code.
-enum QuarnBusMsgType : int {
+enum QuarnBusMsgType : int
+{
     eStatusRequestMsg = 0,
     eGetSelectIdMsg = 1,
     eSetAdminOptionsMsg = 2,

@@ -4,7 +4,8 @@
 
 #include "bus/msgShapes.h"
 
-// Body: operating mode: 6 auto scan, 7 TX1, 8 RX2, 9 RX3 scan, 0xFF normal search, or a mapped setting value.
+// Body: operating mode: 6 auto scan, 7 TX1, 8 RX2, 9 RX3 scan, 0xFF normal search, or a mapped
+// setting value.
 class SetOperatingModeMsg : public ByteSettingMsg<eSetOperatingModeMsg>
 {
 public:
@@ -125,8 +126,7 @@ class SetKeyPressEventMsg : public QuarnBusMsg
 public:
     explicit SetKeyPressEventMsg(quint8 keyCode = 0)
         : QuarnBusMsg(eSetKeyPressEventMsg, BusId::Mst, char(keyCode))
-    {
-    }
+    {}
 };
 
 // Body: 0x00, the head leaves keypad control.

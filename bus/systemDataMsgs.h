@@ -49,8 +49,7 @@ public:
     // The block as given, e.g. built by the settings service from the store.
     explicit SetSystemDataMsg(const QByteArray& block)
         : QuarnBusMsg(eSetSystemDataMsg, BusId::Mst, 0, block)
-    {
-    }
+    {}
 };
 
 // The block as the head holds it. A short block reads 0 where it ends, which also covers

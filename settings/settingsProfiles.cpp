@@ -18,7 +18,8 @@ void importCheckedValues(UserSettingsStore& store, const QSettings& profile, con
     // A hand-edited or foreign profile must not reach the head with values the head or the
     // screens cannot take: such a value keeps the current one.
     if (profile.contains(QLatin1String(UserSettingsStore::kInitFileKey)))
-        store.setValue(QLatin1String(UserSettingsStore::kInitFileKey), profile.value(QLatin1String(UserSettingsStore::kInitFileKey)));
+        store.setValue(QLatin1String(UserSettingsStore::kInitFileKey),
+                       profile.value(QLatin1String(UserSettingsStore::kInitFileKey)));
     for (const auto& setting : AllUserSettings()) {
         // The feature bits come from the head alone; a profile keeps them only as a record.
         if (dynamic_cast<const AdminOptionsSettings*>(setting.get()))

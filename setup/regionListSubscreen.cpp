@@ -83,7 +83,8 @@ void RegionListSubscreen::RefreshUi()
 {
     if (listCodes() != m_shownCodes)
         buildPages();
-    const auto page = m_pageOfListIndex.constFind(RegionListProcessing::Get()->getCurrentListIndex());
+    const auto page =
+        m_pageOfListIndex.constFind(RegionListProcessing::Get()->getCurrentListIndex());
     if (page != m_pageOfListIndex.constEnd())
         ui->stackedWidget->setCurrentIndex(*page);
 }

@@ -3,7 +3,8 @@
 #include <QMetaType>
 
 // The codes with which the setup pages select a subscreen.
-enum SetupSubScreenT : int {
+enum SetupSubScreenT : int
+{
     eAudioModesSub = 3,
     eFreqModeSub = 4,
     eTxPowerModeSub = 5,

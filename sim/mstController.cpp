@@ -57,8 +57,12 @@ struct BodySize
 };
 
 constexpr BodySize kBodySizes[] = {
-    {eSetAdminOptionsMsg, 2}, {eSetOperatingModeMsg, 1}, {eSetFreqValueMsg, 4},
-    {eSetCountryMsg, 1},      {eSetUflagsMsg, 2},        {eSetKeypadExitMsg, 1},
+    {eSetAdminOptionsMsg, 2},
+    {eSetOperatingModeMsg, 1},
+    {eSetFreqValueMsg, 4},
+    {eSetCountryMsg, 1},
+    {eSetUflagsMsg, 2},
+    {eSetKeypadExitMsg, 1},
     {eSetSystemDataMsg, SetSystemDataMsg::kBlockSize},
 };
 

@@ -27,7 +27,7 @@ public:
     struct Options
     {
         double speed = 1.0;
-        int graceMs = 3000;       // how long past its captured time a program frame may come
+        int graceMs = 3000; // how long past its captured time a program frame may come
         // Expected frames an arrived one may match out of order: a timer's burst (the
         // battery registers) can land on either side of a chain of twenty answers.
         int lookahead = 64;

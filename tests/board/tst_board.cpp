@@ -17,7 +17,8 @@ private slots:
         QCOMPARE(board.CardRoot(), root + "/media/mmcblk1p1/");
         QCOMPARE(board.MountTable(), root + "/proc/mounts");
         QCOMPARE(board.VersionRecord(), root + "/media/mmcblk0p1/version.txt");
-        QCOMPARE(board.BacklightBrightnessFile(), root + "/sys/class/backlight/tps65217-bl/brightness");
+        QCOMPARE(board.BacklightBrightnessFile(),
+                 root + "/sys/class/backlight/tps65217-bl/brightness");
         QCOMPARE(board.BacklightPowerFile(), root + "/sys/class/backlight/tps65217-bl/bl_power");
         QCOMPARE(board.TouchCalibrationFile(), root + "/media/mmcblk0p4/Settings/pointercal");
         QCOMPARE(board.SerialDevice(), root + "/dev/ttyO1");

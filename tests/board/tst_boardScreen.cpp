@@ -28,8 +28,8 @@ private slots:
         const auto touch = [&window](QEvent::Type type, QPointF at, Qt::MouseButton changed,
                                      Qt::MouseButtons down) {
             QTabletEvent tablet(type, at, window.mapToGlobal(at.toPoint()), QTabletEvent::Stylus,
-                                QTabletEvent::UnknownPointer, 1, 0, 0, 0, 0, 0, Qt::NoModifier,
-                                1, changed, down);
+                                QTabletEvent::UnknownPointer, 1, 0, 0, 0, 0, 0, Qt::NoModifier, 1,
+                                changed, down);
             QCoreApplication::sendEvent(window.windowHandle(), &tablet);
             return tablet.isAccepted();
         };

@@ -32,7 +32,8 @@ private slots:
         row("flash BBM", SetFlashMsgReq(SetFlashMsgReq::Image::Bbm), 20, 0x48, 0, "");
         row("flash HDC", SetFlashMsgReq(SetFlashMsgReq::Image::Hdc), 21, 0x48, 0, "");
         row("rtc get", RtcGetDateTimeMsg(), 23, 0x46, 0, "");
-        row("eeprom erase", SetEepromMsgReq(BusId::Key, SetEepromMsgReq::kErase, "\x01\x02"), 32, 0x47, 2, "0102");
+        row("eeprom erase", SetEepromMsgReq(BusId::Key, SetEepromMsgReq::kErase, "\x01\x02"), 32,
+            0x47, 2, "0102");
         row("operating mode", SetOperatingModeMsg(0xFF), 34, 0x48, 0, "ff");
         row("power level", SetPowerLevelMsg(20), 38, 0x48, 0, "14");
         row("tx power mode", SetTxPowerModeMsg(1), 42, 0x48, 0, "01");
@@ -54,7 +55,8 @@ private slots:
         row("key release", SetKeyPressEventMsg(), 106, 0x48, 0, "");
         row("system information", GetSysInformationMsg(), 108, 0x48, 0, "");
         row("fft 3rd", FftCorrelatedDataRequestMsg(3), 112, 0x4B, 0, "03");
-        row("load defaults", LoadUserSettingsMsg(LoadUserSettingsMsg::kRestoreDefaults), 116, 0x48, 2, "");
+        row("load defaults", LoadUserSettingsMsg(LoadUserSettingsMsg::kRestoreDefaults), 116, 0x48,
+            2, "");
         row("save user settings", SaveUserSettingsMsg(), 118, 0x48, 0, "");
         row("system data query", GetSystemDataMsg(), 120, 0x48, 0, "");
         row("system data", SetSystemDataMsg(QByteArray::fromHex("0102")), 122, 0x48, 0, "0102");
@@ -102,12 +104,17 @@ private slots:
         QCOMPARE(GetSelectIdMsg(answer(eGetSelectIdMsg, QByteArray("MST 2.4.1\0junk", 14))).text(),
                  QByteArray("MST 2.4.1"));
         QCOMPARE(GetSelectIdMsg(answer(eGetSelectIdMsg, "no nul")).text(), QByteArray("no nul"));
-        QCOMPARE(SetEepromMsgResp(answer(eSetEepromMsg, QByteArray::fromHex("78563412"))).writeChecksum(),
+        QCOMPARE(SetEepromMsgResp(answer(eSetEepromMsg, QByteArray::fromHex("78563412")))
+                     .writeChecksum(),
                  0x12345678u);
-        QCOMPARE(GetFreqValueMsgResp(answer(eGetFreqValueMsgResp, QByteArray::fromHex("c0ca8936"))).frequencyHz(),
+        QCOMPARE(GetFreqValueMsgResp(answer(eGetFreqValueMsgResp, QByteArray::fromHex("c0ca8936")))
+                     .frequencyHz(),
                  915000000u);
-        QVERIFY(RtcGetDateTimeMsg(answer(eRtcGetDateTimeMsg, QByteArray::fromHex("80000001010126"))).DidOscillatorStop());
-        QVERIFY(!RtcGetDateTimeMsg(answer(eRtcGetDateTimeMsg, QByteArray::fromHex("59000001010126"))).DidOscillatorStop());
+        QVERIFY(RtcGetDateTimeMsg(answer(eRtcGetDateTimeMsg, QByteArray::fromHex("80000001010126")))
+                    .DidOscillatorStop());
+        QVERIFY(
+            !RtcGetDateTimeMsg(answer(eRtcGetDateTimeMsg, QByteArray::fromHex("59000001010126")))
+                 .DidOscillatorStop());
     }
 };
 

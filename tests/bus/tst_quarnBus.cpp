@@ -15,10 +15,10 @@ QByteArray fromHead(int type, char param = 0, const QByteArray& body = {}, char 
 }
 
 // Types the dispatcher forwards, as listed for the head's answers.
-const QSet<int> kForwarded = {1,  2,  3,  17, 19, 20,  21,  22,  23,  32,  33,  35,  37,  39,
-                              41, 43, 45, 47, 49, 51,  53,  55,  61,  63,  69,  71,  73,  75,
-                              81, 83, 89, 91, 93, 95,  99,  101, 103, 109, 113, 117, 121, 123,
-                              125, 127, 129, 131, 141, 143, 145, 149, 157, 161};
+const QSet<int> kForwarded = {1,   2,   3,   17,  19,  20,  21,  22,  23,  32,  33,  35,  37,
+                              39,  41,  43,  45,  47,  49,  51,  53,  55,  61,  63,  69,  71,
+                              73,  75,  81,  83,  89,  91,  93,  95,  99,  101, 103, 109, 113,
+                              117, 121, 123, 125, 127, 129, 131, 141, 143, 145, 149, 157, 161};
 const QSet<int> kSilent = {87, 107, 119, 155};
 
 } // namespace
@@ -128,9 +128,11 @@ private slots:
             if (msg.type == eGetCountryMsgResp)
                 m_bus->sendMsg(SetCountryMsg(msg.bodyByte(0)));
         });
-        m_line->feed(fromHead(eGetCountryMsgResp, 0, "\x04") + fromHead(eGetCountryMsgResp, 0, "\x05"));
+        m_line->feed(fromHead(eGetCountryMsgResp, 0, "\x04") +
+                     fromHead(eGetCountryMsgResp, 0, "\x05"));
         disconnect(connection);
-        QCOMPARE(m_line->takeWritten(), SetCountryMsg(4).serialize() + SetCountryMsg(5).serialize());
+        QCOMPARE(m_line->takeWritten(),
+                 SetCountryMsg(4).serialize() + SetCountryMsg(5).serialize());
     }
     // A slow board's start-up holds the loop up for longer than the time-out while the
     // head's answers wait in the port; the first check then runs before they are read.

@@ -20,8 +20,7 @@ QByteArray bodyOf(int size, std::initializer_list<std::pair<int, int>> bytes = {
 
 using Field = std::function<qint64(const QuarnBusMsg&)>;
 
-template <typename Answer, typename Value>
-Field field(Value (Answer::*read)() const)
+template <typename Answer, typename Value> Field field(Value (Answer::*read)() const)
 {
     return [read](const QuarnBusMsg& msg) { return qint64((Answer(msg).*read)()); };
 }
@@ -105,12 +104,13 @@ private slots:
     {
         // 300 bytes of 0xFF: 76500 + header, modulo 65536, must not go negative.
         const QByteArray body(300, char(0xFF));
-        const QByteArray frame = QuarnBusMsg(eSetSystemDataMsg, BusId::Mst, char(0x80), body).serialize();
+        const QByteArray frame =
+            QuarnBusMsg(eSetSystemDataMsg, BusId::Mst, char(0x80), body).serialize();
         quint32 sum = 0;
         for (int i = 2; i < frame.size() - 2; ++i)
             sum += quint8(frame.at(i));
-        const quint16 sent = quint16(quint8(frame.at(frame.size() - 2)) |
-                                     (quint8(frame.at(frame.size() - 1)) << 8));
+        const quint16 sent =
+            quint16(quint8(frame.at(frame.size() - 2)) | (quint8(frame.at(frame.size() - 1)) << 8));
         QCOMPARE(sent, quint16(sum & 0xFFFF));
         QCOMPARE(frame.mid(6, 2), QByteArray::fromHex("2c01")); // serialize() does not limit
     }
@@ -131,7 +131,8 @@ private slots:
     void parse_roundTripsAllFields()
     {
         const QByteArray frame =
-            QuarnBusMsg(eQuarnGetResultResponseMsg, BusId::Tsc, char(0x99), "\x01\x02\xFF").serializeFrom(BusId::Rad);
+            QuarnBusMsg(eQuarnGetResultResponseMsg, BusId::Tsc, char(0x99), "\x01\x02\xFF")
+                .serializeFrom(BusId::Rad);
         const QuarnBusMsg msg(frame);
         QCOMPARE(int(msg.type), int(eQuarnGetResultResponseMsg));
         QCOMPARE(msg.destId, quint8(0x45));
@@ -148,10 +149,12 @@ private slots:
         QTest::addColumn<int>("type");
         QTest::addColumn<QByteArray>("body");
         QTest::newRow("empty") << QByteArray() << 0 << QByteArray();
-        QTest::newRow("header only to type") << QByteArray::fromHex("828a45487f") << 0x7f << QByteArray();
-        QTest::newRow("length low byte only") << QByteArray::fromHex("828a4548790003") << 0x79 << QByteArray();
-        QTest::newRow("body shorter than length")
-            << QByteArray::fromHex("828a45487900050001020304") << 0x79 << QByteArray::fromHex("01020304");
+        QTest::newRow("header only to type")
+            << QByteArray::fromHex("828a45487f") << 0x7f << QByteArray();
+        QTest::newRow("length low byte only")
+            << QByteArray::fromHex("828a4548790003") << 0x79 << QByteArray();
+        QTest::newRow("body shorter than length") << QByteArray::fromHex("828a45487900050001020304")
+                                                  << 0x79 << QByteArray::fromHex("01020304");
     }
 
     void parse_shortFrames_readMissingBytesAsZero()
@@ -189,15 +192,27 @@ private slots:
         row("ambient: level count", "ambient levels", ambient, 5);
         row("ambient: level 2", "ambient level 2", ambient, 66);
 
-        const QByteArray range =
-            bodyOf(11, {{0, 0x40}, {1, 0x42}, {2, 0x0F}, {4, 0x80}, {6, 0x1E}, {8, 0x20},
-                        {9, 0x03}, {10, 20}});
+        const QByteArray range = bodyOf(11, {{0, 0x40},
+                                             {1, 0x42},
+                                             {2, 0x0F},
+                                             {4, 0x80},
+                                             {6, 0x1E},
+                                             {8, 0x20},
+                                             {9, 0x03},
+                                             {10, 20}});
         row("range: lower", "range lower", range, 0x0F4240);
         row("range: upper", "range upper", range, 0x1E0080);
         row("range: base", "range base", range, 800);
         row("range: steps", "range steps", range, 20);
-        const QByteArray zone = bodyOf(18, {{0, 1}, {8, 0xA0}, {9, 0x86}, {10, 0x01}, {13, 0x04},
-                                            {14, 0x84}, {15, 0x03}, {16, 30}, {17, 1}});
+        const QByteArray zone = bodyOf(18, {{0, 1},
+                                            {8, 0xA0},
+                                            {9, 0x86},
+                                            {10, 0x01},
+                                            {13, 0x04},
+                                            {14, 0x84},
+                                            {15, 0x03},
+                                            {16, 30},
+                                            {17, 1}});
         row("zone: lower", "zone lower", zone, 1);
         row("zone: step", "zone step", zone, 100000);
         row("zone: narrow", "zone narrow", zone, true);
@@ -247,7 +262,8 @@ private slots:
 
         row("setting: value", "setting value", bodyOf(1, {{0, 7}}), 7);
         row("setting: empty", "setting value", {}, 0);
-        row("user flags: internal profile", "uflags internal profile", bodyOf(1, {{0, 0xFF}}), true);
+        row("user flags: internal profile", "uflags internal profile", bodyOf(1, {{0, 0xFF}}),
+            true);
         row("user flags: other bits", "uflags internal profile", bodyOf(1, {{0, 0xFE}}), false);
         row("user flags: empty", "uflags internal profile", {}, false);
     }

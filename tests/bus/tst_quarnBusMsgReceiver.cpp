@@ -136,8 +136,8 @@ private slots:
         const QByteArray tooLong = frame(eFftCorrelatedDataRespMsg, QByteArray(267, char(0xA5)));
         receiver.giveNewData(tooLong);
         QCOMPARE(spy.count(), 1);
-        QCOMPARE(log.lines().mid(0, 5), failureLines("msg seems to exceed crazy length bounds", 1,
-                                                     tooLong.left(7)));
+        QCOMPARE(log.lines().mid(0, 5),
+                 failureLines("msg seems to exceed crazy length bounds", 1, tooLong.left(7)));
     }
 
     void rejectedFrame_reportsItsBytesAndReason_data()
@@ -232,7 +232,8 @@ private slots:
         QuarnBusMsgReceiver receiver(nullptr, BusId::Tsc);
         QSignalSpy spy(&receiver, &QuarnBusMsgReceiver::newMsgReady);
         const QByteArray good = resultFrame(4);
-        const QByteArray falseHeader = QByteArray::fromHex("828a45480100") + char(good.size()) + char(0);
+        const QByteArray falseHeader =
+            QByteArray::fromHex("828a45480100") + char(good.size()) + char(0);
         receiver.giveNewData(falseHeader);
         receiver.giveNewData(good);
         receiver.giveNewData(QByteArray::fromHex("0000") + good);

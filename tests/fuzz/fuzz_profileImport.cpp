@@ -17,9 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A new name each time: QSettings caches a file by name, size and time stamp, and two
     // inputs of one size within the same millisecond would read as one.
     static unsigned serial = 0;
-    const QString path =
-        QDir::tempPath() +
-        QString::fromLatin1("/quarn-fuzz-profile-%1-%2.ini").arg(QCoreApplication::applicationPid()).arg(++serial);
+    const QString path = QDir::tempPath() + QString::fromLatin1("/quarn-fuzz-profile-%1-%2.ini")
+                                                .arg(QCoreApplication::applicationPid())
+                                                .arg(++serial);
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly))

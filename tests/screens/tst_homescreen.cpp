@@ -1,6 +1,6 @@
+#include "board/board.h"
 #include "bus/quarnBus.h"
 #include "screens/homescreen.h"
-#include "board/board.h"
 #include "settings/adminOptionsSettings.h"
 #include "settings/modelUserSetting.h"
 #include "settings/muteUserSetting.h"

@@ -1,5 +1,5 @@
-#include "bus/quarnBus.h"
 #include "board/board.h"
+#include "bus/quarnBus.h"
 #include "services/metaScreenShot.h"
 #include "settings/adminOptionsSettings.h"
 #include "settings/audioModeUserSetting.h"

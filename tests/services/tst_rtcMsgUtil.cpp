@@ -41,7 +41,8 @@ private slots:
 
     void oscillatorBit_isMaskedFromSeconds()
     {
-        const QDateTime parsed = RtcMsgUtilParseDateTimeFromRtcMsgBody(QByteArray::fromHex("d9590004050326"));
+        const QDateTime parsed =
+            RtcMsgUtilParseDateTimeFromRtcMsgBody(QByteArray::fromHex("d9590004050326"));
         QCOMPARE(parsed.time(), QTime(0, 59, 59));
     }
 

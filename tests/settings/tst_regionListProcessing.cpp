@@ -28,10 +28,7 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        m_line = QuarnTest::InstallFakeLine();
-    }
+    void initTestCase() { m_line = QuarnTest::InstallFakeLine(); }
 
     void init() { m_line->takeWritten(); }
 

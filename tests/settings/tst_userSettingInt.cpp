@@ -23,10 +23,7 @@ private:
     FakeDevice* m_line = nullptr;
 
 private slots:
-    void initTestCase()
-    {
-        m_line = QuarnTest::InstallFakeLine();
-    }
+    void initTestCase() { m_line = QuarnTest::InstallFakeLine(); }
 
     void init()
     {

@@ -81,10 +81,7 @@ private:
     static void setCard(bool ready) { QuarnTest::SetCard(ready ? "rw" : ""); }
 
 private slots:
-    void initTestCase()
-    {
-        m_line = QuarnTest::InstallFakeLine();
-    }
+    void initTestCase() { m_line = QuarnTest::InstallFakeLine(); }
 
     void init()
     {

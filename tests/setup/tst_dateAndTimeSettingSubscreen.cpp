@@ -93,24 +93,27 @@ private slots:
         QTest::addColumn<QDate>("set");
         QTest::addColumn<QString>("month");
         QTest::addColumn<QString>("day");
-        QTest::newRow("Dec + carries into the year") << QDate(2026, 12, 9) << "monthIncrement"
-                                                     << QDate(2027, 1, 9) << "January 2027"
-                                                     << "Sat 09";
-        QTest::newRow("Jan - carries back a year") << QDate(2026, 1, 9) << "monthDecrement"
-                                                   << QDate(2025, 12, 9) << "December 2025"
-                                                   << "Tue 09";
-        QTest::newRow("31 Jan + is 28 Feb") << QDate(2031, 1, 31) << "monthIncrement"
-                                            << QDate(2031, 2, 28) << "February 2031" << "Fri 28";
+        QTest::newRow("Dec + carries into the year")
+            << QDate(2026, 12, 9) << "monthIncrement" << QDate(2027, 1, 9) << "January 2027"
+            << "Sat 09";
+        QTest::newRow("Jan - carries back a year")
+            << QDate(2026, 1, 9) << "monthDecrement" << QDate(2025, 12, 9) << "December 2025"
+            << "Tue 09";
+        QTest::newRow("31 Jan + is 28 Feb")
+            << QDate(2031, 1, 31) << "monthIncrement" << QDate(2031, 2, 28) << "February 2031"
+            << "Fri 28";
         QTest::newRow("31 Jan + is 29 Feb, leap year")
             << QDate(2032, 1, 31) << "monthIncrement" << QDate(2032, 2, 29) << "February 2032"
             << "Sun 29";
-        QTest::newRow("day 31 + wraps to 1") << QDate(2031, 3, 31) << "dayIncrement"
-                                             << QDate(2031, 3, 1) << "March 2031" << "Sat 01";
-        QTest::newRow("day 1 - wraps to 29 Feb") << QDate(2032, 2, 1) << "dayDecrement"
-                                                 << QDate(2032, 2, 29) << "February 2032"
-                                                 << "Sun 29";
-        QTest::newRow("January 2014 - stays") << QDate(2014, 1, 20) << "monthDecrement"
-                                              << QDate(2014, 1, 20) << "January 2014" << "Mon 20";
+        QTest::newRow("day 31 + wraps to 1")
+            << QDate(2031, 3, 31) << "dayIncrement" << QDate(2031, 3, 1) << "March 2031"
+            << "Sat 01";
+        QTest::newRow("day 1 - wraps to 29 Feb")
+            << QDate(2032, 2, 1) << "dayDecrement" << QDate(2032, 2, 29) << "February 2032"
+            << "Sun 29";
+        QTest::newRow("January 2014 - stays")
+            << QDate(2014, 1, 20) << "monthDecrement" << QDate(2014, 1, 20) << "January 2014"
+            << "Mon 20";
     }
 
     void dateSteps_keepTheTime_atTheBoundaries()
@@ -130,11 +133,11 @@ private slots:
         const QDateTime expected(set, QTime(8, 7, 6));
         QVERIFY(qAbs(Board::Get().Now().secsTo(expected)) <= 1);
         const QStringList written = BusTraffic::take(m_line);
-        QVERIFY2(written == QStringList{BusTraffic::describe(
-                                RtcSetDateTimeMsg(expected, BusId::Bbm))} ||
-                     written == QStringList{BusTraffic::describe(
-                                    RtcSetDateTimeMsg(expected.addSecs(1), BusId::Bbm))},
-                 qPrintable(written.join(QLatin1Char('\n'))));
+        QVERIFY2(
+            written == QStringList{BusTraffic::describe(RtcSetDateTimeMsg(expected, BusId::Bbm))} ||
+                written == QStringList{BusTraffic::describe(
+                               RtcSetDateTimeMsg(expected.addSecs(1), BusId::Bbm))},
+            qPrintable(written.join(QLatin1Char('\n'))));
         QCOMPARE(screen.findChild<QLabel*>("monthLabel")->text(), month);
         QCOMPARE(screen.findChild<QLabel*>("dayLabel")->text(), day);
     }

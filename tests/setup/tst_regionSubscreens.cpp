@@ -71,9 +71,8 @@ private slots:
         QTest::newRow("head type 0 or 3")
             << SubscreenMaker([] { return new CountrySettingSubscreen; })
             << MstController::zoneList(false) << regions;
-        QTest::newRow("head type 1")
-            << SubscreenMaker([] { return new RegionSettingSubscreen; })
-            << MstController::zoneList(true) << regions;
+        QTest::newRow("head type 1") << SubscreenMaker([] { return new RegionSettingSubscreen; })
+                                     << MstController::zoneList(true) << regions;
         QTest::newRow("head type 2")
             << SubscreenMaker([] { return new CountrySettingSubscreenNew; })
             << MstController::zoneList(false) << regions;
@@ -103,13 +102,15 @@ private slots:
             const int index = step % names.size();
             QCOMPARE(shown(*screen), names.at(index));
             QCOMPARE(BusTraffic::take(m_line).first(),
-                     QStringLiteral("102 p0 [%1]").arg(quint8(codes.at(index)), 2, 16, QLatin1Char('0')));
+                     QStringLiteral("102 p0 [%1]")
+                         .arg(quint8(codes.at(index)), 2, 16, QLatin1Char('0')));
         }
         QCOMPARE(RegionListProcessing::Get()->getCurrentListIndex(), 0);
         press(*screen, "leftButton");
         QCOMPARE(shown(*screen), names.at(last));
-        QCOMPARE(BusTraffic::take(m_line).first(),
-                 QStringLiteral("102 p0 [%1]").arg(quint8(codes.at(last)), 2, 16, QLatin1Char('0')));
+        QCOMPARE(
+            BusTraffic::take(m_line).first(),
+            QStringLiteral("102 p0 [%1]").arg(quint8(codes.at(last)), 2, 16, QLatin1Char('0')));
     }
 
     // The head type usually comes before the zone list: the subscreen asks for the list and
@@ -142,8 +143,9 @@ private slots:
         QCOMPARE(BusTraffic::take(m_line), QStringList{"160 p0 []"});
         feedList(QByteArray::fromHex("21 22 24"), 0x24);
         QCOMPARE(shown(screen), QStringLiteral("BRAZIL"));
-        QCOMPARE(screen.findChild<SlidingStackedWidget*>(QStringLiteral("stackedWidget"))->widget(0),
-                 firstPage);
+        QCOMPARE(
+            screen.findChild<SlidingStackedWidget*>(QStringLiteral("stackedWidget"))->widget(0),
+            firstPage);
     }
 };
 

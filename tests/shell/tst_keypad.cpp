@@ -29,10 +29,7 @@ private:
     FakeDevice* m_line = nullptr;
 
 private slots:
-    void initTestCase()
-    {
-        m_line = QuarnTest::InstallSettledLine();
-    }
+    void initTestCase() { m_line = QuarnTest::InstallSettledLine(); }
 
     void init() { m_line->takeWritten(); }
 
@@ -126,8 +123,8 @@ private slots:
     void dialog_closedAnyWay_handsTheHeadBack()
     {
         auto dialog = std::make_unique<KeypadDialog>();
-        QVERIFY(dialog->findChild<FauxKeypadButton*>(QStringLiteral("btnMenu"))->isVisibleTo(
-            dialog.get()));
+        QVERIFY(dialog->findChild<FauxKeypadButton*>(QStringLiteral("btnMenu"))
+                    ->isVisibleTo(dialog.get()));
         dialog->reject();
         dialog.reset();
         QCOMPARE(m_line->takeWritten().toHex(), kLeaveFrames.toHex());

@@ -1,6 +1,6 @@
+#include "board/board.h"
 #include "bus/settingMsgs.h"
 #include "bus/systemDataMsgs.h"
-#include "board/board.h"
 #include "tests/support/quarnTest.h"
 
 #include <QFile>
@@ -49,9 +49,9 @@ private:
 
     int frameCount(const QString& device, int type) const
     {
-        return simLog().count(QRegularExpression(
-            QStringLiteral("^ *[0-9.]+ %1 \\w+\\(%2\\) ").arg(device).arg(type),
-            QRegularExpression::MultilineOption));
+        return simLog().count(
+            QRegularExpression(QStringLiteral("^ *[0-9.]+ %1 \\w+\\(%2\\) ").arg(device).arg(type),
+                               QRegularExpression::MultilineOption));
     }
 
     QVariant storedSetting(const QString& key) const
@@ -128,8 +128,8 @@ private slots:
     void settingsFile_fillsFromTheHeadsSystemData()
     {
         // The head's block differs from the program's defaults (power 0, volume 0).
-        QVERIFY(QTest::qWaitFor([&] { return storedSetting("userSettings/powerLevel").toInt() == 15; },
-                                5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return storedSetting("userSettings/powerLevel").toInt() == 15; }, 5000));
         QCOMPARE(storedSetting("userSettings/volume").toInt(), 20);
         QCOMPARE(storedSetting("userSettings/freqValue").toUInt(), 2404000000u);
         QCOMPARE(storedSetting("userSettings/region").toInt(), 33);

@@ -126,7 +126,8 @@ private slots:
         const auto mst = [](QuarnBusMsgType type, const QByteArray& body) {
             return QuarnBusMsg(type, BusId::Mst, 0, body);
         };
-        QTest::newRow("keypad exit, empty") << mst(eSetKeypadExitMsg, {}) << int(eSetKeypadExitMsgAck);
+        QTest::newRow("keypad exit, empty")
+            << mst(eSetKeypadExitMsg, {}) << int(eSetKeypadExitMsgAck);
         QTest::newRow("frequency, 3 bytes")
             << mst(eSetFreqValueMsg, QByteArray(3, 1)) << int(eGetFreqValueMsgRespToSet);
         QTest::newRow("user flags, empty") << mst(eSetUflagsMsg, {}) << int(eGetUflagsMsgRespToSet);
@@ -137,8 +138,8 @@ private slots:
         QTest::newRow("system data, 27 bytes")
             << mst(eSetSystemDataMsg, QByteArray("VEK0") + QByteArray(23, 1))
             << int(eGetSystemDataMsgRespToSet);
-        QTest::newRow("fft block, empty")
-            << QuarnBusMsg(eFftCorrelatedDataRequestMsg, BusId::Rad) << int(eFftCorrelatedDataRespMsg);
+        QTest::newRow("fft block, empty") << QuarnBusMsg(eFftCorrelatedDataRequestMsg, BusId::Rad)
+                                          << int(eFftCorrelatedDataRespMsg);
     }
 
     void setRequest_withAWrongBodyLength_isRefusedWithoutAnswer()

@@ -96,7 +96,8 @@ LogCapture::~LogCapture()
 
 int run(QObject* testObject, int argc, char** argv)
 {
-    s_sandbox = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/quarn-test-XXXXXX"));
+    s_sandbox =
+        std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/quarn-test-XXXXXX"));
     Board::UseSandbox(s_sandbox->path(), s_sandbox->path() + QStringLiteral("/dev/ttyO1"));
 
     QTest::qInit(testObject, argc, argv);
