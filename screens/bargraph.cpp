@@ -132,8 +132,7 @@ QVector<Bargraph::Placement> Bargraph::placements() const
 void Bargraph::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    for (const Placement& p : placements())
-        painter.drawPixmap(p.x, p.y, m_images[p.image]);
+    PowerBar::Paint(painter, placements(), m_images);
     if (!m_volume->isVolumeMode())
         UpdateSettingsIcons();
 }

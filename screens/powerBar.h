@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPainter>
+#include <QPixmap>
 #include <QRect>
 #include <QSize>
 #include <QVector>
@@ -58,6 +60,30 @@ inline QRect ColumnRect(int x, int bottomY, const QSize& bottom, const QSize& fi
         .united(QRect(QPoint(x, bottomY - 2), fill))
         .united(QRect(QPoint(x, bottomY - kFullBar), fill))
         .united(QRect(QPoint(x, bottomY - kFullBar - 4), top));
+}
+
+// Paints placements in order, images[p.image] at each. A run of one picture stacked
+// upwards edge to edge (a bar's fill, a strip every 2 pixels) goes as one tiled fill: the
+// same pixels as strip after strip, in one call instead of up to 83 per bar.
+template <typename Image>
+void Paint(QPainter& painter, const QVector<Placement<Image>>& placements, const QPixmap* images)
+{
+    for (int i = 0; i < placements.size();) {
+        const Placement<Image>& p = placements[i];
+        const QPixmap& image = images[p.image];
+        const int h = image.height();
+        int end = i + 1;
+        while (h > 0 && end < placements.size() && placements[end].image == p.image &&
+               placements[end].x == p.x && placements[end].y == placements[end - 1].y - h)
+            ++end;
+        if (end - i > 1) {
+            const int top = placements[end - 1].y;
+            painter.drawTiledPixmap(QRect(p.x, top, image.width(), p.y + h - top), image);
+        } else {
+            painter.drawPixmap(p.x, p.y, image);
+        }
+        i = end;
+    }
 }
 
 } // namespace PowerBar

@@ -123,8 +123,7 @@ int PowerBarScreen::autoPowerTop(int levelTop)
 void PowerBarScreen::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    for (const Placement& p : placements())
-        painter.drawPixmap(p.x, p.y, m_images[p.image]);
+    PowerBar::Paint(painter, placements(), m_images);
     if (!isVolumeMode())
         UpdateSettingsIcons();
 }
