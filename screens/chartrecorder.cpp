@@ -2,6 +2,7 @@
 
 #include "screens/arraySeries.h"
 #include "screens/traceColours.h"
+#include "screens/traceRaster.h"
 
 #include <qwt_plot_canvas.h>
 #include <qwt_plot_layout.h>
@@ -12,6 +13,8 @@
 #include <QEvent>
 #include <QPainter>
 #include <QTimerEvent>
+
+#include <vector>
 
 namespace {
 
@@ -30,26 +33,149 @@ public:
 };
 
 // Ten horizontal bands from white at the top, each a shade darker than the one above.
-class Background : public QwtPlotItem
+void paintBands(QPainter* painter, const QwtScaleMap& yMap, const QRectF& canvasRect)
+{
+    QColor colour(Qt::white);
+    QRectF band = canvasRect;
+    for (int top = 100; top > 0; top -= 10) {
+        band.setTop(yMap.transform(top));
+        band.setBottom(yMap.transform(top - 10));
+        painter->fillRect(band, colour);
+        colour = colour.darker(105);
+    }
+}
+
+// The canvas's sunken frame, drawn once per size: the style strokes it line by line, which
+// cost as much as a trace on every tick.
+class ChartCanvas : public QwtPlotCanvas
+{
+protected:
+    void drawBorder(QPainter* painter) override
+    {
+        if (m_border.size() != size()) {
+            m_border = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+            m_border.fill(Qt::transparent);
+            QPainter border(&m_border);
+            QwtPlotCanvas::drawBorder(&border);
+        }
+        const int w = width();
+        const int h = height();
+        const int f = frameWidth();
+        for (const QRect& strip : {QRect(0, 0, w, f), QRect(0, h - f, w, f),
+                                   QRect(0, f, f, h - 2 * f), QRect(w - f, f, f, h - 2 * f)})
+            painter->drawImage(strip.topLeft(), m_border, strip);
+    }
+
+    void changeEvent(QEvent* event) override
+    {
+        if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+            m_border = QImage();
+        QwtPlotCanvas::changeEvent(event);
+    }
+
+private:
+    QImage m_border;
+};
+
+} // namespace
+
+// The bands and the traces, drawn into one image: the bands are painted once per canvas
+// size and copied in, the curves' data stroked on top of them, lowest curve first.
+class ChartRecorder::TraceLayer : public QwtPlotItem
 {
 public:
-    Background() { setZ(0.0); }
+    explicit TraceLayer(const ChartRecorder* chart) : m_chart(chart) { setZ(0.0); }
 
     int rtti() const override { return QwtPlotItem::Rtti_PlotUserItem; }
 
-    void draw(QPainter* painter, const QwtScaleMap&, const QwtScaleMap& yMap,
+    void draw(QPainter* painter, const QwtScaleMap& xMap, const QwtScaleMap& yMap,
               const QRectF& canvasRect) const override
     {
-        QColor colour(Qt::white);
-        QRectF band = canvasRect;
-        for (int top = 100; top > 0; top -= 10) {
-            band.setTop(yMap.transform(top));
-            band.setBottom(yMap.transform(top - 10));
-            painter->fillRect(band, colour);
-            colour = colour.darker(105);
+        if (key(xMap, yMap, canvasRect) != m_drawn)
+            render(xMap, yMap, canvasRect);
+        painter->drawImage(canvasRect.toAlignedRect().topLeft(), m_image);
+    }
+
+    // Draws the bands and traces of the history as it is now into the kept picture.
+    void render(const QwtScaleMap& xMap, const QwtScaleMap& yMap, const QRectF& canvasRect) const
+    {
+        const QRect area = canvasRect.toAlignedRect();
+        m_drawn = key(xMap, yMap, canvasRect);
+        if (area.isEmpty())
+            return;
+        const bool resized = m_bands.size() != area.size() || m_bandsRect != canvasRect ||
+                             m_bandsMap != std::make_pair(yMap.p1(), yMap.p2());
+        if (resized) {
+            m_bands = QImage(area.size(), QImage::Format_RGB32);
+            m_bands.fill(Qt::white);
+            QPainter bands(&m_bands);
+            bands.translate(-area.topLeft());
+            paintBands(&bands, yMap, canvasRect);
+            m_bandsRect = canvasRect;
+            m_bandsMap = std::make_pair(yMap.p1(), yMap.p2());
+            m_image = m_bands.copy();
+            m_touched.assign(size_t(area.width()), TraceRaster::Rows());
+        }
+        // Only the rows the last traces wrote go back to the bands.
+        const int stride = int(m_image.bytesPerLine());
+        uchar* to = m_image.bits();
+        const uchar* from = m_bands.constBits();
+        for (int x = 0; x < area.width(); ++x) {
+            TraceRaster::Rows& rows = m_touched[size_t(x)];
+            for (int y = rows.first; y <= rows.last; ++y)
+                reinterpret_cast<QRgb*>(to + y * stride)[x] =
+                    reinterpret_cast<const QRgb*>(from + y * stride)[x];
+            rows = TraceRaster::Rows();
+        }
+        const int n = m_chart->m_count;
+        for (int c = kChannels - 1; c >= 0; --c) { // the curves' z order, lowest first
+            const CpuCurve* curve = m_chart->m_curves[c];
+            if (!curve->isVisible() || n == 0)
+                continue;
+            // As Qwt maps a curve for a raster device: points on whole pixels, each point
+            // that lands where the one before it did left out.
+            int kept = 0;
+            for (int i = 0; i < n; ++i) {
+                const QPointF point(qRound(xMap.transform(m_chart->sampleTimes[i])) - area.left(),
+                                    qRound(yMap.transform(m_chart->samples[c][i])) - area.top());
+                if (kept == 0 || point != m_points[kept - 1])
+                    m_points[kept++] = point;
+            }
+            TraceRaster::Stroke(m_image, m_points, kept, curve->pen().color(),
+                                curve->pen().widthF(), m_touched.data());
         }
     }
+
+private:
+    struct Key
+    {
+        double x1, x2, s1, s2, y1, y2;
+        QRectF rect;
+        quint64 generation;
+        bool operator!=(const Key& o) const
+        {
+            return x1 != o.x1 || x2 != o.x2 || s1 != o.s1 || s2 != o.s2 || y1 != o.y1 ||
+                   y2 != o.y2 || rect != o.rect || generation != o.generation;
+        }
+    };
+
+    Key key(const QwtScaleMap& xMap, const QwtScaleMap& yMap, const QRectF& rect) const
+    {
+        return {xMap.p1(), xMap.p2(), xMap.s1(), xMap.s2(),
+                yMap.p1(), yMap.p2(), rect,      m_chart->m_generation};
+    }
+
+    const ChartRecorder* m_chart;
+    mutable Key m_drawn{};
+    mutable QImage m_bands;
+    mutable QRectF m_bandsRect;
+    mutable std::pair<double, double> m_bandsMap;
+    mutable QImage m_image;
+    mutable std::vector<TraceRaster::Rows> m_touched;
+    mutable QPointF m_points[kHistory];
 };
+
+namespace {
 
 struct CurveStyle
 {
@@ -64,7 +190,14 @@ struct CurveStyle
 ChartRecorder::ChartRecorder(QWidget* parent) : QwtPlot(parent)
 {
     setAutoReplot(false);
-    auto* canvas = new QwtPlotCanvas;
+    auto* canvas = new ChartCanvas;
+    // The chart keeps its own picture of what changes; a second one of the whole canvas
+    // would be redrawn and copied on every tick.
+    canvas->setPaintAttribute(QwtPlotCanvas::BackingStore, false);
+    // The picture and the frame cover every pixel of the canvas: nothing is filled beneath.
+    canvas->setPaintAttribute(QwtPlotCanvas::Opaque, false);
+    canvas->setAutoFillBackground(false);
+    canvas->setAttribute(Qt::WA_OpaquePaintEvent);
     canvas->setBorderRadius(0);
     canvas->installEventFilter(this);
     setCanvas(canvas);
@@ -82,7 +215,8 @@ ChartRecorder::ChartRecorder(QWidget* parent) : QwtPlot(parent)
     enableAxis(QwtPlot::xBottom, false);
     enableAxis(QwtPlot::yLeft, false);
 
-    (new Background)->attach(this);
+    m_traces = new TraceLayer(this);
+    m_traces->attach(this);
 
     for (int i = 0; i < kHistory; ++i)
         sampleTimes[i] = kHistory - 1 - i;
@@ -174,12 +308,49 @@ void ChartRecorder::advance()
 
     for (double& t : sampleTimes)
         t += 1;
-    setAxisScale(QwtPlot::xBottom, sampleTimes[0], sampleTimes[kHistory - 1]);
+    // The time axis is hidden: its scale is set as a plain interval, without the ticks and
+    // label sizes Qwt's scale engine and a full replot would work out for it every tick.
+    setAxisScaleDiv(QwtPlot::xBottom, QwtScaleDiv(sampleTimes[0], sampleTimes[kHistory - 1]));
     for (ArraySeries* series : m_series)
         series->setSize(m_count);
-    m_marker->setValue(sampleTimes[maxAt], samples[maxChannel][maxAt]);
+    const QPointF marker(sampleTimes[maxAt], samples[maxChannel][maxAt]);
+    // A history that is one value throughout looks the same after the shift: nothing to draw.
+    const bool unchanged = m_count == kHistory && isUniform() && m_marker->isVisible() &&
+                           m_marker->value().y() == marker.y();
+    m_marker->setValue(marker);
     m_marker->setVisible(true);
-    replot();
+    if (unchanged && !m_stale)
+        return;
+    // Hidden, the history is kept current and drawn once the page shows again.
+    m_stale = !isVisible();
+    if (!m_stale)
+        drawTick();
+}
+
+// The traces are drawn into the kept picture now; the canvas repaints only where it changed.
+void ChartRecorder::drawTick()
+{
+    ++m_generation;
+    m_traces->render(canvasMap(QwtPlot::xBottom), canvasMap(QwtPlot::yLeft),
+                     canvas()->contentsRect());
+    canvas()->update();
+}
+bool ChartRecorder::isUniform() const
+{
+    for (int c = 0; c < kChannels; ++c)
+        for (int i = 1; i < m_count; ++i)
+            if (samples[c][i] != samples[c][0])
+                return false;
+    return true;
+}
+
+void ChartRecorder::showEvent(QShowEvent* event)
+{
+    QwtPlot::showEvent(event);
+    if (m_stale) {
+        m_stale = false;
+        drawTick();
+    }
 }
 
 void ChartRecorder::timerEvent(QTimerEvent* event)
@@ -208,6 +379,7 @@ void ChartRecorder::legendChecked(const QVariant& itemInfo, bool on)
 void ChartRecorder::showCurve(QwtPlotItem* item, bool on)
 {
     item->setVisible(on);
+    ++m_generation;
     replot();
 }
 
@@ -216,6 +388,7 @@ void ChartRecorder::toggleChartLine(ChartRecorder::RadioData curveId)
     if (curveId < 0 || curveId >= kChannels)
         return;
     m_curves[curveId]->setVisible(!m_curves[curveId]->isVisible());
+    m_stale = true; // drawn at the next tick, even on a chart at rest
 }
 
 void ChartRecorder::setPlotDuration(int periodMs)

@@ -18,6 +18,12 @@ public:
     {
         setRenderHint(QwtPlotItem::RenderAntialiased);
     }
+
+protected:
+    // The chart's trace layer strokes the curve with its pen, into the chart's image.
+    void drawSeries(QPainter*, const QwtScaleMap&, const QwtScaleMap&, const QRectF&, int,
+                    int) const override
+    {}
 };
 
 // Strip chart of the latest readings: samples them on a fixed tick into a 300-sample
@@ -65,9 +71,15 @@ public slots:
 
 protected:
     void timerEvent(QTimerEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    class TraceLayer;
+
+    bool isUniform() const;
+    void drawTick();
+
     // Index 0 is the newest sample; the curves read these arrays directly.
     double samples[kChannels][kHistory] = {};
     double sampleTimes[kHistory];
@@ -76,10 +88,13 @@ private:
     int peak3rd = 0;
     int lastPower = 0;
     bool m_hasResult = false;
+    bool m_stale = false; // ticked while hidden: draw at the next show
 
     CpuCurve* m_curves[kChannels] = {};
     ArraySeries* m_series[kChannels] = {};
     QwtPlotMarker* m_marker = nullptr;
+    TraceLayer* m_traces = nullptr;
+    quint64 m_generation = 0; // of what the traces show: data and visibility
     int m_timerId = 0;
     int m_periodMs = kStartPeriodMs;
 };

@@ -16,8 +16,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QScreen>
 #include <QSignalSpy>
 
+#include <cmath>
 #include <memory>
 
 using P = PowerBarScreen::Placement;
@@ -30,6 +32,19 @@ std::unique_ptr<ChartRecorder> quietRecorder()
     chart->setPlotDuration(1000000);
     return chart;
 }
+
+// Counts the paint events an object receives.
+struct PaintCount : QObject
+{
+    explicit PaintCount(QObject* watched) { watched->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+    int count = 0;
+};
 
 double percent(int reading)
 {
@@ -48,6 +63,16 @@ private:
     QAbstractButton* button(const char* name)
     {
         return m_view->findChild<QAbstractButton*>(QLatin1String(name));
+    }
+
+    // What the screen shows after the pending repaints against a whole paint of the page.
+    void compareScreenWithWholePaint()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        const QImage shown = m_view->screen()->grabWindow(m_view->winId()).toImage();
+        const QImage whole = m_view->grab().toImage();
+        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
+                 whole.convertToFormat(QImage::Format_RGB32));
     }
 
 private slots:
@@ -169,6 +194,50 @@ private slots:
         QTest::mouseClick(toggle, Qt::LeftButton);
         QVERIFY(m_chart->isCurveVisible(channel));
         QVERIFY(!m_chart->isCurveVisible(ChartRecorder::kTripChannel));
+    }
+
+    // The kept picture follows every tick; a hidden chart keeps recording and is drawn
+    // when shown; a chart whose history is one value throughout does not repaint, until a
+    // trace is toggled.
+    void ticks_keepThePictureCurrent_hiddenAndRestingOnesPaintNothing()
+    {
+        m_view->repaint(); // the power marker of the level init() set
+        PaintCount canvasPaints(m_chart->canvas());
+        const auto tick = [&](int i, int rx2, int rx3) {
+            m_chart->NewHarmonicData(10 + i % 3, rx2, rx3);
+            m_chart->advance();
+        };
+        for (int i = 0; i < 120; ++i) {
+            tick(i, int(120 + 110 * std::sin(i * 0.2)), (i * 37) % 240);
+            if (i % 7 == 0)
+                compareScreenWithWholePaint();
+        }
+        compareScreenWithWholePaint();
+
+        m_chart->hide(); // as when another page of the stack shows
+        canvasPaints.count = 0;
+        for (int i = 0; i < 40; ++i)
+            tick(i, 230 - i, i * 3);
+        QCOMPARE(canvasPaints.count, 0);
+        m_chart->show();
+        compareScreenWithWholePaint();
+
+        for (int i = 0; i < ChartRecorder::kHistory; ++i)
+            tick(0, 60, 30);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        canvasPaints.count = 0;
+        for (int i = 0; i < 5; ++i) {
+            tick(0, 60, 30);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        }
+        QCOMPARE(canvasPaints.count, 0);
+        m_chart->toggleChartLine(ChartRecorder::eRadio3rd);
+        tick(0, 60, 30);
+        compareScreenWithWholePaint();
+        QVERIFY(canvasPaints.count > 0);
+        m_chart->toggleChartLine(ChartRecorder::eRadio3rd);
+        tick(0, 60, 30);
+        compareScreenWithWholePaint();
     }
 
     void plotTouches_cycleTheTimeSpan()
