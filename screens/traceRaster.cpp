@@ -21,7 +21,7 @@ constexpr double kMaxReach = 1.4143;
 struct Segment
 {
     double ax, ay;
-    double slope, halfHeight; // across: y = ay + slope * dx -/+ halfHeight
+    double slope, halfHeight;     // across: y = ay + slope * dx -/+ halfHeight
     double ux, inverseUy, length; // along: from -r to length + r
     double left, right;
 };
@@ -110,7 +110,8 @@ void Stroke(QImage& image, const QPointF* points, int count, QColor colour, doub
         s.right = std::max(a.x(), b.x()) + reach;
     }
     if (segmentCount == 0) // a single point: a square around it
-        segments[0] = {points[0].x(), points[0].y(), 0, r, 1, 0, 0, points[0].x() - r, points[0].x() + r};
+        segments[0] = {points[0].x(),     points[0].y(),    0, r, 1, 0, 0,
+                       points[0].x() - r, points[0].x() + r};
     const int sliced = std::max(1, segmentCount);
 
     uchar* const bits = image.bits();
