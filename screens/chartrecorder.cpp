@@ -96,13 +96,14 @@ public:
         painter->drawImage(canvasRect.toAlignedRect().topLeft(), m_image);
     }
 
-    // Draws the bands and traces of the history as it is now into the kept picture.
-    void render(const QwtScaleMap& xMap, const QwtScaleMap& yMap, const QRectF& canvasRect) const
+    // Draws the bands and traces of the history as it is now into the kept picture and
+    // returns the part of the canvas that changed.
+    QRect render(const QwtScaleMap& xMap, const QwtScaleMap& yMap, const QRectF& canvasRect) const
     {
         const QRect area = canvasRect.toAlignedRect();
         m_drawn = key(xMap, yMap, canvasRect);
         if (area.isEmpty())
-            return;
+            return {};
         const bool resized = m_bands.size() != area.size() || m_bandsRect != canvasRect ||
                              m_bandsMap != std::make_pair(yMap.p1(), yMap.p2());
         if (resized) {
@@ -117,6 +118,7 @@ public:
             m_touched.assign(size_t(area.width()), TraceRaster::Rows());
         }
         // Only the rows the last traces wrote go back to the bands.
+        m_before = m_touched;
         const int stride = int(m_image.bytesPerLine());
         uchar* to = m_image.bits();
         const uchar* from = m_bands.constBits();
@@ -144,6 +146,28 @@ public:
             TraceRaster::Stroke(m_image, m_points, kept, curve->pen().color(),
                                 curve->pen().widthF(), m_touched.data());
         }
+        if (resized)
+            return area;
+        // What changed: the rows written before or now. One rectangle: a region of many
+        // costs more to clip to than it saves, but a rectangle that stays below the top
+        // edge spares the buttons over it their repaint.
+        int left = area.width();
+        int right = -1;
+        TraceRaster::Rows span;
+        for (int x = 0; x < area.width(); ++x) {
+            for (const TraceRaster::Rows* rows : {&m_before[size_t(x)], &m_touched[size_t(x)]}) {
+                if (rows->last < rows->first)
+                    continue;
+                left = std::min(left, x);
+                right = x;
+                span.first = std::min(span.first, rows->first);
+                span.last = std::max(span.last, rows->last);
+            }
+        }
+        if (right < left)
+            return {};
+        return QRect(area.left() + left, area.top() + span.first, right - left + 1,
+                     span.last - span.first + 1);
     }
 
 private:
@@ -172,6 +196,7 @@ private:
     mutable std::pair<double, double> m_bandsMap;
     mutable QImage m_image;
     mutable std::vector<TraceRaster::Rows> m_touched;
+    mutable std::vector<TraceRaster::Rows> m_before;
     mutable QPointF m_points[kHistory];
 };
 
@@ -331,9 +356,17 @@ void ChartRecorder::advance()
 void ChartRecorder::drawTick()
 {
     ++m_generation;
-    m_traces->render(canvasMap(QwtPlot::xBottom), canvasMap(QwtPlot::yLeft),
-                     canvas()->contentsRect());
-    canvas()->update();
+    const QwtScaleMap xMap = canvasMap(QwtPlot::xBottom);
+    const QwtScaleMap yMap = canvasMap(QwtPlot::yLeft);
+    QRect changed = m_traces->render(xMap, yMap, canvas()->contentsRect());
+    // The diamond where it was last drawn and where it is now.
+    const QPoint centre(qRound(xMap.transform(m_marker->value().x())),
+                        qRound(yMap.transform(m_marker->value().y())));
+    const QRect marker(centre - QPoint(6, 6), QSize(13, 13));
+    changed |= m_markerDrawn;
+    changed |= marker;
+    m_markerDrawn = marker;
+    canvas()->update(changed);
 }
 bool ChartRecorder::isUniform() const
 {

@@ -94,6 +94,7 @@ private:
     ArraySeries* m_series[kChannels] = {};
     QwtPlotMarker* m_marker = nullptr;
     TraceLayer* m_traces = nullptr;
+    QRect m_markerDrawn;      // in canvas pixels
     quint64 m_generation = 0; // of what the traces show: data and visibility
     int m_timerId = 0;
     int m_periodMs = kStartPeriodMs;

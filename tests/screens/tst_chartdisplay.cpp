@@ -213,6 +213,13 @@ private slots:
                 compareScreenWithWholePaint();
         }
         compareScreenWithWholePaint();
+        // The kept picture against one drawn afresh, as after a change of size.
+        const QImage kept = m_chart->grab().toImage();
+        const QSize size = m_chart->size();
+        m_chart->resize(size + QSize(1, 0));
+        m_chart->grab();
+        m_chart->resize(size);
+        QCOMPARE(m_chart->grab().toImage(), kept);
 
         m_chart->hide(); // as when another page of the stack shows
         canvasPaints.count = 0;
