@@ -5,6 +5,7 @@
 #include <qwt_plot.h>
 #include <qwt_plot_curve.h>
 
+#include <QElapsedTimer>
 #include <QPointF>
 
 class ArraySeries;
@@ -72,12 +73,18 @@ public slots:
 protected:
     void timerEvent(QTimerEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    // Milliseconds on a steady clock; a test's recorder brings its own.
+    virtual qint64 nowMs() const;
+    // Makes the ticks that fell due while the timer was off.
+    void catchUp();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     class TraceLayer;
 
     bool isUniform() const;
+    void startTicking();
     void drawTick();
 
     // Index 0 is the newest sample; the curves read these arrays directly.
@@ -96,6 +103,8 @@ private:
     TraceLayer* m_traces = nullptr;
     QRect m_markerDrawn;      // in canvas pixels
     quint64 m_generation = 0; // of what the traces show: data and visibility
-    int m_timerId = 0;
+    int m_timerId = 0;        // running while shown
+    QElapsedTimer m_clock;
+    qint64 m_lastTickMs = 0;
     int m_periodMs = kStartPeriodMs;
 };

@@ -46,6 +46,16 @@ struct PaintCount : QObject
     int count = 0;
 };
 
+// A recorder on a clock the test sets.
+class ClockedRecorder : public ChartRecorder
+{
+public:
+    qint64 now = 0;
+
+protected:
+    qint64 nowMs() const override { return now; }
+};
+
 double percent(int reading)
 {
     return qMin(reading, 239) * 100 / 239;
@@ -245,6 +255,43 @@ private slots:
         m_chart->toggleChartLine(ChartRecorder::eRadio3rd);
         tick(0, 60, 30);
         compareScreenWithWholePaint();
+    }
+
+    // Hidden, the recorder has no timer running, yet records the ticks it would have made:
+    // when a result comes, at a change of span and when it shows.
+    void hiddenRecorder_makesTheTicksDueWithoutATimer()
+    {
+        ClockedRecorder chart;
+        chart.setPlotDuration(30);
+        chart.NewHarmonicData(10, 100, 50); // t = 0: before the first tick
+        chart.now = 95;                     // ticks at 30, 60 and 90 fell due
+        chart.NewHarmonicData(12, 200, 0);
+        QCOMPARE(chart.count(), 3);
+        QCOMPARE(chart.sample(ChartRecorder::eRadio2nd, 2), percent(100)); // the first tick
+        QCOMPARE(chart.sample(ChartRecorder::eRadio2nd, 1), 0.0);
+        QCOMPARE(chart.sample(ChartRecorder::eRadio2nd, 0), 0.0);
+        QCOMPARE(chart.sample(ChartRecorder::eRadioPower, 0), 50.0);
+
+        chart.now = 125; // the tick at 120 takes the reading of 95
+        chart.setPlotDuration(200);
+        QCOMPARE(chart.count(), 4);
+        QCOMPARE(chart.sample(ChartRecorder::eRadio2nd, 0), percent(200));
+        QCOMPARE(chart.sample(ChartRecorder::eRadioPower, 0), 60.0);
+
+        chart.now = 120 + 2 * 200 + 10; // two ticks at the new span, made on showing
+        chart.resize(240, 200);
+        chart.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&chart));
+        QCOMPARE(chart.count(), 6);
+        QCOMPARE(chart.sampleTime(0), double(ChartRecorder::kHistory - 1 + 6));
+
+        // A long spell away: the history is full, the axis moved by every tick.
+        chart.hide();
+        chart.now += 1000 * 200;
+        chart.NewHarmonicData(12, 0, 0);
+        QCOMPARE(chart.count(), ChartRecorder::kHistory);
+        QCOMPARE(chart.sampleTime(0), double(ChartRecorder::kHistory - 1 + 1006));
+        QCOMPARE(chart.sample(ChartRecorder::eRadio2nd, ChartRecorder::kHistory - 1), 0.0);
     }
 
     void plotTouches_cycleTheTimeSpan()
