@@ -129,10 +129,10 @@ QVector<Bargraph::Placement> Bargraph::placements() const
     return out;
 }
 
-void Bargraph::paintEvent(QPaintEvent*)
+void Bargraph::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    PowerBar::Paint(painter, placements(), m_images);
+    PowerBar::Paint(painter, placements(), m_images, event->rect());
     if (!m_volume->isVolumeMode())
         UpdateSettingsIcons();
 }

@@ -62,11 +62,13 @@ inline QRect ColumnRect(int x, int bottomY, const QSize& bottom, const QSize& fi
         .united(QRect(QPoint(x, bottomY - kFullBar - 4), top));
 }
 
-// Paints placements in order, images[p.image] at each. A run of one picture stacked
-// upwards edge to edge (a bar's fill, a strip every 2 pixels) goes as one tiled fill: the
-// same pixels as strip after strip, in one call instead of up to 83 per bar.
+// Paints placements in order, images[p.image] at each, leaving out those wholly outside
+// `area` (the paint event's rectangle: a result repaints only its bars' columns). A run of
+// one picture stacked upwards edge to edge (a bar's fill, a strip every 2 pixels) goes as
+// one tiled fill: the same pixels as strip after strip, in one call instead of up to 83.
 template <typename Image>
-void Paint(QPainter& painter, const QVector<Placement<Image>>& placements, const QPixmap* images)
+void Paint(QPainter& painter, const QVector<Placement<Image>>& placements, const QPixmap* images,
+           const QRect& area)
 {
     for (int i = 0; i < placements.size();) {
         const Placement<Image>& p = placements[i];
@@ -76,11 +78,13 @@ void Paint(QPainter& painter, const QVector<Placement<Image>>& placements, const
         while (h > 0 && end < placements.size() && placements[end].image == p.image &&
                placements[end].x == p.x && placements[end].y == placements[end - 1].y - h)
             ++end;
-        if (end - i > 1) {
-            const int top = placements[end - 1].y;
-            painter.drawTiledPixmap(QRect(p.x, top, image.width(), p.y + h - top), image);
-        } else {
-            painter.drawPixmap(p.x, p.y, image);
+        const int top = placements[end - 1].y;
+        const QRect covered(p.x, top, image.width(), p.y + h - top);
+        if (covered.intersects(area)) {
+            if (end - i > 1)
+                painter.drawTiledPixmap(covered, image);
+            else
+                painter.drawPixmap(p.x, p.y, image);
         }
         i = end;
     }

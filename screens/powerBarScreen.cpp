@@ -120,10 +120,10 @@ int PowerBarScreen::autoPowerTop(int levelTop)
     return levelTop;
 }
 
-void PowerBarScreen::paintEvent(QPaintEvent*)
+void PowerBarScreen::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    PowerBar::Paint(painter, placements(), m_images);
+    PowerBar::Paint(painter, placements(), m_images, event->rect());
     if (!isVolumeMode())
         UpdateSettingsIcons();
 }
