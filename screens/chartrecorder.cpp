@@ -271,9 +271,9 @@ ChartRecorder::ChartRecorder(QWidget* parent) : QwtPlot(parent)
     m_marker->setVisible(false);
     m_marker->attach(this);
 
-    // The tick timer runs while the chart shows; hidden, the ticks it would have made are
-    // made when a result comes or the page shows (catchUp), without waking the processor
-    // 15 to 33 times a second on every other page.
+    // The tick timer runs while the chart shows and has something to record; hidden or at
+    // rest, the ticks it would have made are made when a result comes or the page shows
+    // (catchUp), without waking the processor 15 to 33 times a second for nothing.
     m_clock.start();
 }
 
@@ -302,6 +302,18 @@ void ChartRecorder::NewHarmonicData(int txPower, int harm2nd, int harm3rd)
     lastPower = txPower * 5;
     peak2nd = qMax(peak2nd, qMin(harm2nd, kRxFullScale) * 100 / kRxFullScale);
     peak3rd = qMax(peak3rd, qMin(harm3rd, kRxFullScale) * 100 / kRxFullScale);
+    wake();
+}
+
+void ChartRecorder::wake()
+{
+    if (!m_resting)
+        return;
+    m_resting = false;
+    if (isVisible()) {
+        catchUp();
+        startTicking();
+    }
 }
 
 void ChartRecorder::advance()
@@ -350,8 +362,16 @@ void ChartRecorder::advance()
                            m_marker->value().y() == marker.y();
     m_marker->setValue(marker);
     m_marker->setVisible(true);
-    if (unchanged && !m_stale)
+    if (unchanged && !m_stale) {
+        // At rest: the ticks to come change nothing until a result or a toggle wakes the
+        // chart; their time is made up then.
+        m_resting = true;
+        if (m_timerId) {
+            killTimer(m_timerId);
+            m_timerId = 0;
+        }
         return;
+    }
     // Hidden, the history is kept current and drawn once the page shows again.
     m_stale = !isVisible();
     if (!m_stale)
@@ -423,7 +443,8 @@ void ChartRecorder::showEvent(QShowEvent* event)
 {
     QwtPlot::showEvent(event);
     catchUp();
-    startTicking();
+    if (!m_resting)
+        startTicking();
     if (m_stale) {
         m_stale = false;
         drawTick();
@@ -467,6 +488,7 @@ void ChartRecorder::toggleChartLine(ChartRecorder::RadioData curveId)
         return;
     m_curves[curveId]->setVisible(!m_curves[curveId]->isVisible());
     m_stale = true; // drawn at the next tick, even on a chart at rest
+    wake();
 }
 
 void ChartRecorder::setPlotDuration(int periodMs)

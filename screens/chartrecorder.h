@@ -50,6 +50,7 @@ public:
     QPointF markerPosition() const;
     bool isCurveVisible(int channel) const;
     int tickPeriod() const { return m_periodMs; }
+    bool isTicking() const { return m_timerId != 0; }
 
     // One tick: shift the histories, take the pending readings, move the marker, replot.
     // Nothing before the first result: the plot stays empty.
@@ -85,6 +86,7 @@ private:
 
     bool isUniform() const;
     void startTicking();
+    void wake();
     void drawTick();
 
     // Index 0 is the newest sample; the curves read these arrays directly.
@@ -103,7 +105,8 @@ private:
     TraceLayer* m_traces = nullptr;
     QRect m_markerDrawn;      // in canvas pixels
     quint64 m_generation = 0; // of what the traces show: data and visibility
-    int m_timerId = 0;        // running while shown
+    int m_timerId = 0;        // running while shown and not at rest
+    bool m_resting = true;    // nothing recorded yet, or a history one value throughout
     QElapsedTimer m_clock;
     qint64 m_lastTickMs = 0;
     int m_periodMs = kStartPeriodMs;

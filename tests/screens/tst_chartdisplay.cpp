@@ -236,7 +236,9 @@ private slots:
         for (int i = 0; i < 40; ++i)
             tick(i, 230 - i, i * 3);
         QCOMPARE(canvasPaints.count, 0);
+        QVERIFY(!m_chart->isTicking());
         m_chart->show();
+        QVERIFY(m_chart->isTicking());
         compareScreenWithWholePaint();
 
         for (int i = 0; i < ChartRecorder::kHistory; ++i)
@@ -248,7 +250,9 @@ private slots:
             QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
         }
         QCOMPARE(canvasPaints.count, 0);
+        QVERIFY(!m_chart->isTicking()); // at rest
         m_chart->toggleChartLine(ChartRecorder::eRadio3rd);
+        QVERIFY(m_chart->isTicking());
         tick(0, 60, 30);
         compareScreenWithWholePaint();
         QVERIFY(canvasPaints.count > 0);
