@@ -121,11 +121,11 @@ QVector<Bargraph::Placement> Bargraph::placements() const
     // store's value would read as the level the head transmits at.
     if (!UserSettingsService::Get()->IsInitialSyncDone())
         return out;
-    const int powerLevel = PowerLevelUserSetting().Get();
+    const int powerLevel = m_powerLevel.Get();
     out.append({ePowerRule, 30, 206 - PowerBar::LevelOffset(powerLevel)});
-    if (TxPowerModeUserSetting().Get() == 1)
+    if (m_powerMode.Get() == 1)
         out.append({eAutoPower, 10, 199 - PowerBar::LevelOffset(powerLevel)});
-    out.append({eTripRule, 110, 202 - PowerBar::LevelOffset(TripLevelUserSetting().Get())});
+    out.append({eTripRule, 110, 202 - PowerBar::LevelOffset(m_tripLevel.Get())});
     return out;
 }
 

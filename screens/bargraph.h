@@ -2,6 +2,10 @@
 
 #include "bus/quarnBusMsg.h"
 #include "screens/powerBar.h"
+#include "settings/cachedSetting.h"
+#include "settings/powerLevelUserSetting.h"
+#include "settings/tripLevelUserSetting.h"
+#include "settings/txPowerModeUserSetting.h"
 
 #include <QPixmap>
 #include <QVector>
@@ -84,6 +88,10 @@ private:
     int rx3Height = 0;
     int powerHeight = 0;
     VolumeButtons* m_volume; // holds the volume mode
+    // The markers' levels, read by every paint, a result's among them.
+    mutable CachedSetting<PowerLevelUserSetting> m_powerLevel;
+    mutable CachedSetting<TxPowerModeUserSetting> m_powerMode;
+    mutable CachedSetting<TripLevelUserSetting> m_tripLevel;
 
     QPixmap m_images[eImageCount];
 };

@@ -64,7 +64,7 @@ void HarmonicsAnalyzer::ProcessResults(const QuarnGetResultResponseMsg* result)
     m_harm3rd = transmitting ? result->harmonic3rd() : 0;
     emit HarmonicData(m_txPower, m_harm2nd, m_harm3rd);
 
-    const int classification = Classify(m_harm2nd, m_harm3rd, TripLevelUserSetting().Get());
+    const int classification = Classify(m_harm2nd, m_harm3rd, m_tripLevel.Get());
     if (classification == m_lastClassification)
         return;
     m_lastClassification = classification;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "bus/quarnBusMsg.h"
+#include "settings/cachedSetting.h"
+#include "settings/tripLevelUserSetting.h"
 
 #include <QObject>
 
@@ -54,4 +56,5 @@ private:
     int m_harm3rd = 0;
     bool m_freqScanMode = false;
     int m_lastClassification = eNone;
+    CachedSetting<TripLevelUserSetting> m_tripLevel;
 };

@@ -99,9 +99,9 @@ QVector<PowerBarScreen::Placement> PowerBarScreen::placements() const
     // As on the bar graph: no level marker before the head has reported its settings.
     if (!UserSettingsService::Get()->IsInitialSyncDone())
         return out;
-    const int offset = PowerBar::LevelOffset(PowerLevelUserSetting().Get());
+    const int offset = PowerBar::LevelOffset(m_powerLevel.Get());
     out.append({ePowerRule, m_left, kRuleBaseY - offset});
-    if (TxPowerModeUserSetting().Get() == 1)
+    if (m_powerMode.Get() == 1)
         out.append({eAutoPower, m_left + kAutoPowerDx, autoPowerTop(kAutoPowerBaseY - offset)});
     return out;
 }

@@ -2,6 +2,9 @@
 
 #include "bus/quarnBusMsg.h"
 #include "screens/powerBar.h"
+#include "settings/cachedSetting.h"
+#include "settings/powerLevelUserSetting.h"
+#include "settings/txPowerModeUserSetting.h"
 
 #include <QPixmap>
 #include <QVector>
@@ -85,5 +88,8 @@ private:
 
     int m_left;
     VolumeButtons* m_volume = nullptr; // holds the volume mode
+    // Read by every paint, a result's among them.
+    mutable CachedSetting<PowerLevelUserSetting> m_powerLevel;
+    mutable CachedSetting<TxPowerModeUserSetting> m_powerMode;
     QPixmap m_images[eImageCount];
 };

@@ -50,7 +50,7 @@ void VolumeButtons::upClicked()
 
 void VolumeButtons::showMuteState()
 {
-    const int muted = MuteUserSetting().Get() != 0 ? 1 : 0;
+    const int muted = m_mute.Get() != 0 ? 1 : 0;
     if (muted == m_muteIconShown)
         return;
     m_muteIconShown = muted;

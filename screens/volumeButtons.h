@@ -1,5 +1,8 @@
 #pragma once
 
+#include "settings/cachedSetting.h"
+#include "settings/muteUserSetting.h"
+
 #include <QObject>
 
 class QAbstractButton;
@@ -33,5 +36,6 @@ private:
     QAbstractButton* m_down;
     QAbstractButton* m_up;
     bool m_volumeMode = false;
-    int m_muteIconShown = -1; // mute state the left button shows, -1 = another icon
+    int m_muteIconShown = -1;              // mute state the left button shows, -1 = another icon
+    CachedSetting<MuteUserSetting> m_mute; // read at every paint of the page
 };

@@ -30,6 +30,7 @@ void importCheckedValues(UserSettingsStore& store, const QSettings& profile, con
         const qint64 number = value.toString().trimmed().toLongLong(&isNumber);
         if (isNumber && setting->Accepts(number)) {
             store.setValue(key, value);
+            UserSettingsStore::NoteValuesChanged();
             continue;
         }
         QDebug line = qDebug().noquote() << "Profile" << path;

@@ -105,8 +105,10 @@ void StoreWatch::putBackLastKnownValues()
     // set since: put back every value it forgot, keeping what was written meanwhile.
     m_store.sync();
     for (auto it = m_lastKnownStore.cbegin(); it != m_lastKnownStore.cend(); ++it)
-        if (!m_store.contains(it.key()))
+        if (!m_store.contains(it.key())) {
             m_store.setValue(it.key(), it.value());
+            UserSettingsStore::NoteValuesChanged();
+        }
 }
 
 void StoreWatch::watchStoreFile()

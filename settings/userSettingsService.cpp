@@ -180,6 +180,7 @@ void UserSettingsService::SettingFileWatchChange()
     const bool intact = m_storeWatch->EnsureIntact();
     // Flushed first: this also takes in what another writer put into the file.
     m_store.sync();
+    UserSettingsStore::NoteValuesChanged();
     rewriteIfDamaged();
     emit UserSettingsChanged();
 

@@ -1,5 +1,7 @@
 #include "settings/userSettingsStore.h"
 
+#include <atomic>
+
 #include "board/board.h"
 
 #include <QDebug>
@@ -13,6 +15,7 @@ namespace {
 QString s_file;
 std::function<void()> s_changeHook;
 bool s_damaged = false;
+std::atomic<quint64> s_generation{0};
 
 // The store file for the organisation and application, in the folder set for them.
 QString storeFile()
@@ -145,6 +148,7 @@ void UserSettingsStore::Configure()
     s_file = QDir::cleanPath(Board::Get().SettingsRoot() + QLatin1Char('/') +
                              QLatin1String(kOrganisation) + QLatin1Char('/') +
                              QLatin1String(kApplication) + QStringLiteral(".conf"));
+    NoteValuesChanged();
 }
 
 QString UserSettingsStore::FileName()
@@ -157,8 +161,19 @@ void UserSettingsStore::SetChangeHook(std::function<void()> hook)
     s_changeHook = std::move(hook);
 }
 
+quint64 UserSettingsStore::Generation()
+{
+    return s_generation.load();
+}
+
+void UserSettingsStore::NoteValuesChanged()
+{
+    ++s_generation;
+}
+
 void UserSettingsStore::NoteChange()
 {
+    NoteValuesChanged();
     if (s_changeHook)
         s_changeHook();
 }

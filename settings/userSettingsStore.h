@@ -29,6 +29,11 @@ public:
     // Told of every value a setting writes, so that a store that cannot take it is noticed.
     static void SetChangeHook(std::function<void()> hook);
     static void NoteChange();
+    // Moves on with every value written in this process and every change taken in from the
+    // file: a reader that keeps a value (one read per result is a file check each) reads it
+    // again when this has moved.
+    static quint64 Generation();
+    static void NoteValuesChanged();
     // True once after a store that was far too large has been read: only its known values
     // were taken, and the next write rewrites it whole from them.
     static bool TakeDamaged();

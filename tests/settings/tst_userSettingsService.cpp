@@ -465,11 +465,14 @@ private slots:
         // A different size: the settings library tells file versions apart by size and
         // modification time, which can repeat within one clock tick.
         text.replace("headlight=1\n", "headlight=00\n");
+        // Readers that keep a value (the analyzer's trip level) see the store move on.
+        const quint64 generation = UserSettingsStore::Generation();
         QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
         file.write(text);
         file.close();
         QVERIFY(headlight.wait(3000));
         QCOMPARE(HeadlightUserSetting().Get(), 0);
+        QVERIFY(UserSettingsStore::Generation() != generation);
     }
 
     void volumeSignals_waitForTheFirstBlock()
