@@ -3,6 +3,7 @@
 #include "bus/measurementMsgs.h"
 #include "bus/quarnBus.h"
 #include "screens/arraySeries.h"
+#include "screens/rasterCurves.h"
 #include "screens/spectrumCalculator.h"
 #include "screens/traceColours.h"
 #include "settings/audioModeUserSetting.h"
@@ -45,12 +46,13 @@ QwtPlot* makePlot(QWidget* parent, const char* name)
     plot->enableAxis(QwtPlot::yLeft, false);
     plot->setAxisScale(QwtPlot::xBottom, 0, SpectrumCalculator::kPoints);
     plot->setAxisScale(QwtPlot::yLeft, kDbMin, kDbMax);
+    (new RasterCurvesLayer)->attach(plot); // draws the spectra
     return plot;
 }
 
 QwtPlotCurve* makeCurve(const char* title, const QColor& colour, ArraySeries* series)
 {
-    auto* curve = new QwtPlotCurve(QLatin1String(title));
+    auto* curve = new RasterCurve(QLatin1String(title));
     curve->setPen(colour, 2);
     curve->setRenderHint(QwtPlotItem::RenderAntialiased);
     curve->setData(series); // owned by the curve

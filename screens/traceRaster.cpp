@@ -78,6 +78,7 @@ void Stroke(QImage& image, const QPointF* points, int count, QColor colour, doub
     const int red = colour.red();
     const int green = colour.green();
     const int blue = colour.blue();
+    const int opacity = colour.alpha();
 
     // Kept between calls (GUI thread only): the chart strokes every tick.
     static std::vector<Segment> segments;
@@ -166,8 +167,26 @@ void Stroke(QImage& image, const QPointF* points, int count, QColor colour, doub
                 solidTop = solidEnd = rowEnd + 1;
         }
         const QRgb solid = qRgb(red, green, blue);
-        for (int row = solidTop; row < solidEnd; ++row)
-            reinterpret_cast<QRgb*>(bits + row * stride)[column] = solid;
+        // Over what is there, by the cover and the colour's own opacity.
+        const auto blend = [&](QRgb* pixel, int alpha) {
+            alpha = alpha * opacity / 255;
+            if (alpha >= 255) {
+                *pixel = solid;
+                return;
+            }
+            const int keep = 255 - alpha;
+            const QRgb was = *pixel;
+            *pixel = qRgb((red * alpha + qRed(was) * keep + 127) / 255,
+                          (green * alpha + qGreen(was) * keep + 127) / 255,
+                          (blue * alpha + qBlue(was) * keep + 127) / 255);
+        };
+        for (int row = solidTop; row < solidEnd; ++row) {
+            QRgb* pixel = reinterpret_cast<QRgb*>(bits + row * stride) + column;
+            if (opacity == 255)
+                *pixel = solid;
+            else
+                blend(pixel, 255);
+        }
         const auto blendRows = [&](int from, int to) {
             for (int row = from; row < to; ++row) {
                 double inside = 0;
@@ -177,18 +196,8 @@ void Stroke(QImage& image, const QPointF* points, int count, QColor colour, doub
                                                     std::max(run.top, double(row)));
                 }
                 const int alpha = std::min(255, int(inside * (255.0 / kSubColumns) + 0.5));
-                if (alpha == 0)
-                    continue;
-                QRgb* pixel = reinterpret_cast<QRgb*>(bits + row * stride) + column;
-                if (alpha == 255) {
-                    *pixel = solid;
-                    continue;
-                }
-                const int keep = 255 - alpha;
-                const QRgb was = *pixel;
-                *pixel = qRgb((red * alpha + qRed(was) * keep + 127) / 255,
-                              (green * alpha + qGreen(was) * keep + 127) / 255,
-                              (blue * alpha + qBlue(was) * keep + 127) / 255);
+                if (alpha > 0)
+                    blend(reinterpret_cast<QRgb*>(bits + row * stride) + column, alpha);
             }
         };
         blendRows(rowTop, std::min(solidTop, rowEnd + 1));

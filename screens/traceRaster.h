@@ -20,7 +20,8 @@ struct Rows
 };
 
 // points in the image's pixel coordinates (a pixel covers [x, x + 1) x [y, y + 1)); the
-// stroke is width wide across the line, square at its ends as Qt's default pen is. When
+// stroke is width wide across the line, square at its ends as Qt's default pen is; a
+// see-through colour is laid over what the image holds, each pixel once. When
 // touched is given (one entry per column of the image), the rows written are added to it,
 // so that the next picture can restore just those.
 void Stroke(QImage& image, const QPointF* points, int count, QColor colour, double width,

@@ -98,6 +98,24 @@ private slots:
         QVERIFY2(off <= inked * offPercent / 100,
                  qPrintable(QStringLiteral("%1 of %2 pixels off").arg(off).arg(inked)));
     }
+
+    // A see-through pen is laid over what the picture holds, as Qt lays a fill.
+    void seeThroughColour_isLaidOverThePicture()
+    {
+        const QColor yellow(255, 255, 47, 159);
+        QImage ours(40, 20, QImage::Format_RGB32);
+        ours.fill(QColor(200, 0, 0));
+        QImage qt = ours.copy();
+        const QPointF level[] = {QPointF(5, 10), QPointF(35, 10)};
+        TraceRaster::Stroke(ours, level, 2, yellow, 2);
+        QPainter(&qt).fillRect(QRect(4, 9, 32, 2), yellow);
+        for (const QPoint& at : {QPoint(20, 9), QPoint(20, 10)}) {
+            for (int shift : {16, 8, 0})
+                QVERIFY(std::abs(int((ours.pixel(at) >> shift) & 0xff) -
+                                 int((qt.pixel(at) >> shift) & 0xff)) <= 1);
+        }
+        QCOMPARE(ours.pixel(20, 12), qRgb(200, 0, 0));
+    }
 };
 
 QUARN_GUI_TEST_MAIN(TestTraceRaster)
