@@ -30,6 +30,7 @@
 #include "screens/chartdisplay.h"
 #include "screens/chartrecorder.h"
 #include "screens/spectralAnalysis.h"
+#include "settings/chartTimeUserSetting.h"
 #include "shell/quarn24ex.h"
 #include "shell/slidingstackedwidget.h"
 #include "shell/startup.h"
@@ -413,6 +414,13 @@ int load(QApplication& app, int rate, const PageEntry& page, int windows, int se
             static_cast<ChartDisplay*>(window->page(Quarn24EX::eChartPage))->recorder());
         showPage(window, page);
         waitMs(counting ? 6000 : 2000); // the head's answers to the start-up requests
+        auto* chart = static_cast<ChartDisplay*>(window->page(Quarn24EX::eChartPage))->recorder();
+        if (page.page == Quarn24EX::eChartPage) {
+            // The shortest span ticks most often: 30 ms.
+            ChartTimeUserSetting().Set(eChartTime::TenSeconds);
+            waitFor([&] { return chart->tickPeriod() == 30; }, 5000);
+            std::printf("chart ticking every %d ms\n", chart->tickPeriod());
+        }
         const double settled = monotonicMs();
         tally.chartTicks = 0;
 

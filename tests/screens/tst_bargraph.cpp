@@ -9,11 +9,11 @@
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/screenCompare.h"
 #include "tests/support/settledLine.h"
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QScreen>
 #include <QSignalSpy>
 
 using P = Bargraph::Placement;
@@ -68,16 +68,6 @@ private:
     QAbstractButton* button(const char* name)
     {
         return m_view->findChild<QAbstractButton*>(QLatin1String(name));
-    }
-
-    // What the screen shows after the pending repaints against a whole paint of the view.
-    void compareScreenWithWholePaint()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
-        const QImage shown = m_view->screen()->grabWindow(m_view->winId()).toImage();
-        const QImage whole = m_view->grab().toImage();
-        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
-                 whole.convertToFormat(QImage::Format_RGB32));
     }
 
 private slots:
@@ -270,7 +260,7 @@ private slots:
         m_view->NewHarmonicData(before[0], before[1], before[2]);
         m_view->repaint();
         m_view->NewHarmonicData(after[0], after[1], after[2]);
-        compareScreenWithWholePaint();
+        QVERIFY(QuarnTest::ScreenMatchesWholePaint(m_view));
     }
 
     // The marker moves outside the bar's column: a touch while results arrive repaints it.
@@ -281,7 +271,7 @@ private slots:
         QTest::mousePress(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
         QTest::mouseRelease(m_view, Qt::LeftButton, Qt::NoModifier, QPoint(50, 50));
         QCOMPARE(int(PowerLevelUserSetting().Get()), 6);
-        compareScreenWithWholePaint();
+        QVERIFY(QuarnTest::ScreenMatchesWholePaint(m_view));
     }
 
     void tripAtTen_staysTen_andSendsNothing()

@@ -10,13 +10,13 @@
 #include "tests/support/busTraffic.h"
 #include "tests/support/fakeDevice.h"
 #include "tests/support/quarnTest.h"
+#include "tests/support/screenCompare.h"
 #include "tests/support/settledLine.h"
 
 #include <qwt_scale_div.h>
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QScreen>
 #include <QSignalSpy>
 
 #include <cmath>
@@ -73,16 +73,6 @@ private:
     QAbstractButton* button(const char* name)
     {
         return m_view->findChild<QAbstractButton*>(QLatin1String(name));
-    }
-
-    // What the screen shows after the pending repaints against a whole paint of the page.
-    void compareScreenWithWholePaint()
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
-        const QImage shown = m_view->screen()->grabWindow(m_view->winId()).toImage();
-        const QImage whole = m_view->grab().toImage();
-        QCOMPARE(shown.convertToFormat(QImage::Format_RGB32),
-                 whole.convertToFormat(QImage::Format_RGB32));
     }
 
 private slots:
@@ -220,9 +210,9 @@ private slots:
         for (int i = 0; i < 120; ++i) {
             tick(i, int(120 + 110 * std::sin(i * 0.2)), (i * 37) % 240);
             if (i % 7 == 0)
-                compareScreenWithWholePaint();
+                QVERIFY(QuarnTest::ScreenMatchesWholePaint(m_view));
         }
-        compareScreenWithWholePaint();
+        QVERIFY(QuarnTest::ScreenMatchesWholePaint(m_view));
         // The kept picture against one drawn afresh, as after a change of size.
         const QImage kept = m_chart->grab().toImage();
         const QSize size = m_chart->size();
@@ -239,7 +229,7 @@ private slots:
         QVERIFY(!m_chart->isTicking());
         m_chart->show();
         QVERIFY(m_chart->isTicking());
-        compareScreenWithWholePaint();
+        QVERIFY(QuarnTest::ScreenMatchesWholePaint(m_view));
 
         for (int i = 0; i < ChartRecorder::kHistory; ++i)
             tick(0, 60, 30);
@@ -254,11 +244,11 @@ private slots:
         m_chart->toggleChartLine(ChartRecorder::eRadio3rd);
         QVERIFY(m_chart->isTicking());
         tick(0, 60, 30);
-        compareScreenWithWholePaint();
+        QVERIFY(QuarnTest::ScreenMatchesWholePaint(m_view));
         QVERIFY(canvasPaints.count > 0);
         m_chart->toggleChartLine(ChartRecorder::eRadio3rd);
         tick(0, 60, 30);
-        compareScreenWithWholePaint();
+        QVERIFY(QuarnTest::ScreenMatchesWholePaint(m_view));
     }
 
     // Hidden, the recorder has no timer running, yet records the ticks it would have made:
