@@ -67,10 +67,10 @@ QByteArray block(std::mt19937& rng, int bin)
 class TickTimerFilter : public QObject
 {
 public:
-    // The timers of the period under root: the chart's tick, however the chart keeps it.
+    // Adds the timers of the period under root: the chart's tick, however it keeps it.
+    void clear() { m_ids.clear(); }
     void hold(QObject* root, int periodMs)
     {
-        m_ids.clear();
         QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
         QList<QObject*> objects = root->findChildren<QObject*>();
         objects.append(root);
@@ -128,7 +128,10 @@ std::vector<double> chartTickMs(int ticks)
     for (const Span& span : kSpans) {
         recorder->setPlotDuration(span.periodMs);
         // Fill the history with moving traces first: a tick on a full window is the cost.
-        // The recorder's timer runs from its first result on: held only then.
+        // The timer is held before (a recorder that keeps it always) and after (one that
+        // starts it at its first result).
+        timers.clear();
+        timers.hold(&window, span.periodMs);
         for (int i = 0; i < ChartRecorder::kHistory; ++i)
             feedAndTick(i);
         timers.hold(&window, span.periodMs);
