@@ -366,10 +366,7 @@ void ChartRecorder::advance()
         // At rest: the ticks to come change nothing until a result or a toggle wakes the
         // chart; their time is made up then.
         m_resting = true;
-        if (m_timerId) {
-            killTimer(m_timerId);
-            m_timerId = 0;
-        }
+        stopTicking();
         return;
     }
     // Hidden, the history is kept current and drawn once the page shows again.
@@ -394,6 +391,7 @@ void ChartRecorder::drawTick()
     m_markerDrawn = marker;
     canvas()->update(changed);
 }
+
 bool ChartRecorder::isUniform() const
 {
     for (int c = 0; c < kChannels; ++c)
@@ -430,13 +428,17 @@ void ChartRecorder::startTicking()
     m_timerId = startTimer(m_periodMs);
 }
 
+void ChartRecorder::stopTicking()
+{
+    if (m_timerId)
+        killTimer(m_timerId);
+    m_timerId = 0;
+}
+
 void ChartRecorder::hideEvent(QHideEvent* event)
 {
     QwtPlot::hideEvent(event);
-    if (m_timerId) {
-        killTimer(m_timerId);
-        m_timerId = 0;
-    }
+    stopTicking();
 }
 
 void ChartRecorder::showEvent(QShowEvent* event)
@@ -453,11 +455,12 @@ void ChartRecorder::showEvent(QShowEvent* event)
 
 void ChartRecorder::timerEvent(QTimerEvent* event)
 {
-    if (event->timerId() == m_timerId) {
-        m_lastTickMs = nowMs();
-        advance();
-    } else
+    if (event->timerId() != m_timerId) {
         QwtPlot::timerEvent(event);
+        return;
+    }
+    m_lastTickMs = nowMs();
+    advance();
 }
 
 bool ChartRecorder::eventFilter(QObject* watched, QEvent* event)

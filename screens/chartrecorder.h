@@ -86,6 +86,7 @@ private:
 
     bool isUniform() const;
     void startTicking();
+    void stopTicking();
     void wake();
     void drawTick();
 
@@ -97,7 +98,7 @@ private:
     int peak3rd = 0;
     int lastPower = 0;
     bool m_hasResult = false;
-    bool m_stale = false; // ticked while hidden: draw at the next show
+    bool m_stale = false; // the picture lags the history (hidden, a trace toggled): draw
 
     CpuCurve* m_curves[kChannels] = {};
     ArraySeries* m_series[kChannels] = {};
